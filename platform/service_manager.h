@@ -1,0 +1,76 @@
+// The Service Control Manager's client side: the configuration program's
+// status line, start and reload request, and the test tool that drives the
+// service. Adapter: platform/win32/service_manager_win32.cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+namespace scm_access {
+inline constexpr uint32_t kGenericRead = 0x80000000;
+inline constexpr uint32_t kManagerConnect = 0x0001;
+inline constexpr uint32_t kManagerAllAccess = 0xF003F;
+inline constexpr uint32_t kServiceQueryStatus = 0x0004;
+inline constexpr uint32_t kServiceStart = 0x0010;
+inline constexpr uint32_t kServiceStop = 0x0020;
+inline constexpr uint32_t kServicePauseContinue = 0x0040;
+inline constexpr uint32_t kServiceInterrogate = 0x0080;
+inline constexpr uint32_t kServiceUserDefinedControl = 0x0100;
+inline constexpr uint32_t kServiceAllAccess = 0xF01FF;
+}  // namespace scm_access
+
+namespace service_state {
+inline constexpr uint32_t kStopped = 1;
+inline constexpr uint32_t kStartPending = 2;
+inline constexpr uint32_t kStopPending = 3;
+inline constexpr uint32_t kRunning = 4;
+inline constexpr uint32_t kContinuePending = 5;
+inline constexpr uint32_t kPausePending = 6;
+inline constexpr uint32_t kPaused = 7;
+}  // namespace service_state
+
+// SERVICE_STATUS, field for field.
+struct ServiceStatus {
+  uint32_t serviceType = 0;
+  uint32_t currentState = 0;
+  uint32_t controlsAccepted = 0;
+  uint32_t win32ExitCode = 0;
+  uint32_t serviceSpecificExitCode = 0;
+  uint32_t checkPoint = 0;
+  uint32_t waitHint = 0;
+};
+
+// An open service; CloseServiceHandle when destroyed.
+class ServiceHandle {
+ public:
+  virtual ~ServiceHandle() = default;
+  // QueryServiceStatus into a zero-filled SERVICE_STATUS. `*lastError` gets
+  // GetLastError() on failure (may be null).
+  virtual bool QueryStatus(ServiceStatus* status, uint32_t* lastError) = 0;
+  // StartServiceW with the given arguments (none: count 0, null vector).
+  virtual bool Start(const std::vector<std::wstring>& args, uint32_t* lastError) = 0;
+  // ControlService(code) with a zero-filled SERVICE_STATUS for the answer.
+  virtual bool Control(uint32_t code, ServiceStatus* status, uint32_t* lastError) = 0;
+};
+
+// An open manager; CloseServiceHandle when destroyed.
+class ServiceManagerHandle {
+ public:
+  virtual ~ServiceManagerHandle() = default;
+  // OpenServiceW(manager, name, access). Null on failure.
+  virtual std::unique_ptr<ServiceHandle> OpenService(const std::wstring& name, uint32_t access,
+                                                     uint32_t* lastError) = 0;
+};
+
+class ServiceManager {
+ public:
+  virtual ~ServiceManager() = default;
+  // OpenSCManagerW(nullptr, nullptr, access). Null on failure.
+  virtual std::unique_ptr<ServiceManagerHandle> Open(uint32_t access, uint32_t* lastError) = 0;
+};
+
+}  // namespace vantrel

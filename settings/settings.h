@@ -1,0 +1,47 @@
+// The one configuration record both programs share, stored under
+// HKEY_LOCAL_MACHINE\Software\Orlenk Technologies\Vantrel, one value per
+// field, each field named as its value.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace vantrel {
+
+inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\Orlenk Technologies\\Vantrel";
+
+class Settings {
+ public:
+  // Sets the defaults and loads from `registry`, which must outlive the
+  // record (the process-wide instances keep it for the process's life).
+  explicit Settings(Registry& registry);
+  virtual ~Settings() = default;
+
+  // Reads the stored values over the fields; see settings.cpp for the
+  // per-value rules. A key that cannot be opened leaves the record as it is.
+  void Load();
+  // Writes every field back. Failures are not reported.
+  void Save();
+
+  std::wstring NamingFormat;
+  std::wstring RenameRegex = L"in [Ss]ession [0-9]+";
+  std::vector<std::wstring> DoNotRenList;
+  std::vector<std::wstring> NamingFormatList;
+  std::wstring AppendToDuplicates;
+  bool OnlyRenTS = false;
+  bool DeleteDuplicates = false;
+  bool OnlyUseRegex = false;
+  bool StripParens = true;
+
+ private:
+  Registry& registry_;
+};
+
+// The process-wide instance, created and loaded on first use over the
+// registry installed with SetSettingsRegistry, and never freed.
+Settings& GetSettings();
+void SetSettingsRegistry(Registry* registry);
+
+}  // namespace vantrel
