@@ -1,0 +1,36 @@
+// From a redirected printer's name to its session and its new name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/terminal_services.h"
+
+namespace vantrel {
+
+struct ComposedName {
+  bool ok = false;
+  std::wstring newName;       // the current name when !ok
+  int32_t sessionId = -1;     // -1 when !ok
+};
+
+// Finds the session number in `currentName`, checks it with the Terminal
+// Services API and builds the new name from the process-wide Settings'
+// NamingFormat and StripParens.
+ComposedName ComposeNewName(TerminalServices& wts, const std::wstring& currentName);
+
+// Whether the digits currentName[first..last] name a session the API knows.
+bool IsSessionValid(TerminalServices& wts, const std::wstring& currentName, size_t first,
+                    size_t last);
+
+// The session's user and client names; true when either is non-empty.
+bool GetSessionNames(TerminalServices& wts, uint32_t sessionId, std::wstring* userName,
+                     std::wstring* clientName);
+
+// Replaces the first occurrence of `token` (ASCII letters folded) by `value`.
+void ReplaceFirstNoCase(std::wstring& text, const std::wstring& token, const std::wstring& value);
+
+// Removes white space (iswspace) at the end, then at the start.
+void TrimWhitespace(std::wstring& text);
+
+}  // namespace vantrel
