@@ -4,18 +4,15 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <set>
 #include <string>
-#include <vector>
 
 #include "platform/accounts.h"
 #include "platform/registry.h"
 #include "platform/spooler.h"
 #include "platform/terminal_services.h"
 #include "platform/wmi.h"
+#include "service/printer_engine.h"
 
 namespace vantrel {
 
@@ -29,7 +26,7 @@ struct EnginePorts {
   SettingChangeBroadcaster& broadcaster;
 };
 
-class Printers {
+class Printers : public PrinterEngine {
  public:
   // Connects to WMI (locator, then ROOT\CIMV2); a failure leaves the object
   // unconnected for its whole life and is not logged.
@@ -40,10 +37,10 @@ class Printers {
   Printers& operator=(const Printers&) = delete;
 
   // One rename pass over the printers the query lists. Never throws.
-  void RunRenamePass();
+  void RunRenamePass() override;
 
   // Drops every name given in that session (log-off, disconnect).
-  void ForgetSession(uint32_t sessionId);
+  void ForgetSession(uint32_t sessionId) override;
 
   bool IsConnected() const;
 };
