@@ -10,8 +10,8 @@ namespace vantrel {
 
 struct ComposedName {
   bool ok = false;
-  std::wstring newName;       // the current name when !ok
-  int32_t sessionId = -1;     // -1 when !ok
+  std::wstring newName;    // the current name when !ok
+  int32_t sessionId = -1;  // -1 when !ok
 };
 
 // Finds the session number in `currentName`, checks it with the Terminal

@@ -1,0 +1,165 @@
+#include "service/engine/name_composition.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "service/log.h"
+#include "settings/settings.h"
+#include "tests/fakes/fake_terminal_services.h"
+
+namespace vantrel {
+namespace {
+
+// Keeps the whole log as one text so a case states its transcript at once.
+class TranscriptSink : public LogSink {
+ public:
+  explicit TranscriptSink(std::shared_ptr<std::wstring> text) : text_(text) {}
+  bool Open() override { return true; }
+  void WriteAndFlush(const std::wstring& text) override { *text_ += text; }
+
+ private:
+  std::shared_ptr<std::wstring> text_;
+};
+
+const std::wstring kWas = L"Checked whether the session id was valid, and it was\n";
+const std::wstring kWasNot = L"Checked whether the session id was valid, and it was not\n";
+const std::wstring kNoRun =
+    L"We were entirely unable to find the session start or end location.  Start: 0xFFFFFFFF, "
+    L"End: 0xFFFFFFFF\n";
+std::wstring NoParen(const std::wstring& name) {
+  return L"There was no paren in the current name (\"" + name + L"\"), so we're bailing\n";
+}
+std::wstring NotANumber(const std::wstring& digits) {
+  return L"Were not able to convert what we thought was the session ID into a number.  We got " +
+         digits + L" as the session ID\n";
+}
+
+class NameCompositionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSettingsForTesting();
+    SetSettingsRegistry(nullptr);
+    logEnabled = true;
+    SetLogSink(std::make_unique<TranscriptSink>(log_));
+    wts_.AddSession(3, L"alice", L"CLIENT7");
+    wts_.AddSession(5, L"carol", L"HOST5");
+    wts_.AddSession(12, L"bob", L"PC12");
+  }
+  void TearDown() override {
+    SetLogSink(nullptr);
+    logEnabled = false;
+    ResetSettingsForTesting();
+  }
+  ComposedName Compose(const std::wstring& name, const std::wstring& format, bool strip) {
+    log_->clear();
+    GetSettings().NamingFormat = format;
+    GetSettings().StripParens = strip;
+    return ComposeNewName(wts_, name);
+  }
+
+  testing::FakeTerminalServices wts_;
+  std::shared_ptr<std::wstring> log_ = std::make_shared<std::wstring>();
+};
+
+TEST_F(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
+  struct Case {
+    std::wstring name, format;
+    bool strip;
+    int32_t session;  // -1: composition fails
+    std::wstring newName, logBeforeResult;
+  };
+  const std::wstring kFull = L"%printername% (%username% on %clientname%)";
+  const std::vector<Case> cases = {
+      {L"HP LaserJet 4 (redirected 3)", kFull, false, 3, L"HP LaserJet 4 (alice on CLIENT7)", kWas},
+      // Client digits inside name no session: the number after the parentheses is used.
+      {L"HP (from CLIENT9) in session 3", L"%username%", false, 3, L"alice", kWasNot},
+      {L"HP (from CLIENT5) in session 3", L"%username%", false, 5, L"carol", kWas},
+      {L"HP (from CLIENT) in 99 session 12", L"%username%", false, 12, L"bob", L""},
+      {L"Printer (A) (redirected 5)", L"%printername%", true, 5, L"Printer A", kWas},
+      {L"HP (redirected 3)", L"%printername% (%username%) [x]", true, 3, L"HP alice [x]", kWas},
+      {L"HP (redirected 3)", L"%PrinterName% for %USERNAME%", false, 3, L"HP for alice", kWas},
+      {L"HP (redirected 3)", L"%username%-%username%", false, 3, L"alice-%username%", kWas},
+      {L"HP (redirected 3)", L"%hostname%/%clientname%", false, 3, L"CLIENT7/CLIENT7", kWas},
+      {L"HP (redirected 3)", L"", false, 3, L"", kWas},
+      {L"Printer 3", kFull, false, -1, L"", NoParen(L"Printer 3")},
+      {L"a) b (c", kFull, false, -1, L"", NoParen(L"a) b (c")},
+      {L"Printer ()", kFull, false, -1, L"", kNoRun},
+      {L"Printer (redirected 9)", kFull, false, -1, L"", kWasNot + kNoRun},
+      // The shell's parser wraps at 32 bits; 4294967299 must not become session 3.
+      {L"Printer (redirected 4294967299)", kFull, false, -1, L"", kWasNot + kNoRun},
+      {L"HP (x) in session 4294967299", kFull, false, -1, L"", NotANumber(L"4294967299")},
+      {L"HP (x) in session 2147483648", kFull, false, -1, L"", NotANumber(L"2147483648")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.name) + " / " + ::testing::PrintToString(c.format));
+    ComposedName result = Compose(c.name, c.format, c.strip);
+    EXPECT_EQ(result.ok, c.session >= 0);
+    EXPECT_EQ(result.sessionId, c.session);
+    std::wstring log = c.logBeforeResult;
+    if (c.session >= 0) {
+      EXPECT_EQ(result.newName, c.newName);
+      log += L"The printer named " + c.name + L" should be renamed " + c.newName +
+             L" for session " + std::to_wstring(c.session) + L"\n";
+    } else {
+      EXPECT_EQ(result.newName, c.name);
+    }
+    EXPECT_EQ(*log_, log);
+  }
+}
+
+TEST_F(NameCompositionTest, ValidatesTheInsideRunBeforeLookingAfterTheParentheses) {
+  Compose(L"HP (from CLIENT7) in session 3", L"%username%", false);
+  using Q = std::pair<uint32_t, WtsInfoClass>;
+  EXPECT_EQ(wts_.queries, (std::vector<Q>{{7, WtsInfoClass::kConnectState},
+                                          {3, WtsInfoClass::kUserName},
+                                          {3, WtsInfoClass::kClientName}}));
+}
+
+TEST_F(NameCompositionTest, SessionTokensStayWhenNeitherNameIsKnown) {
+  wts_.FailQuery(3, WtsInfoClass::kUserName, 5);
+  wts_.FailQuery(3, WtsInfoClass::kClientName, 1722);
+  ComposedName result =
+      Compose(L"HP (redirected 3)", L"%printername% %username% %clientname%", false);
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.newName, L"HP %username% %clientname%");
+  EXPECT_EQ(*log_, kWas +
+                       L"Could not get the WTSUserName, 5\nCould not get the WTSClientName, 1722\n"
+                       L"The printer named HP (redirected 3) should be renamed HP %username% "
+                       L"%clientname% for session 3\n");
+
+  // One name known: the other is replaced by nothing.
+  wts_.AddSession(20, L"dave", L"");
+  EXPECT_EQ(Compose(L"HP (redirected 20)", L"%username%@%clientname%", false).newName, L"dave@");
+}
+
+TEST(ReplaceFirstNoCaseTest, ReplacesTheFirstAsciiCaselessMatchOnly) {
+  struct Case {
+    std::wstring text, token, value, expected;
+  };
+  const std::vector<Case> cases = {
+      {L"%USER%%user%", L"%user%", L"x", L"x%user%"},
+      {L"%use", L"%user%", L"x", L"%use"},
+      {L"%u%", L"%u%", L"%u%%u%", L"%u%%u%"},                        // the value is not rescanned
+      {L"\u00C9t\u00E9", L"\u00E9T\u00C9", L"x", L"\u00C9t\u00E9"},  // É/é are not folded
+      {L"\u00E9t\u00E9", L"\u00E9T\u00E9", L"x", L"x"},
+  };
+  for (const auto& c : cases) {
+    std::wstring text = c.text;
+    ReplaceFirstNoCase(text, c.token, c.value);
+    EXPECT_EQ(text, c.expected) << ::testing::PrintToString(c.text);
+  }
+}
+
+TEST(TrimWhitespaceTest, TrimsBothEnds) {
+  for (auto [in, out] : std::vector<std::pair<std::wstring, std::wstring>>{
+           {L"  HP  LaserJet\t \r\n", L"HP  LaserJet"}, {L" \t ", L""}, {L"", L""}}) {
+    TrimWhitespace(in);
+    EXPECT_EQ(in, out);
+  }
+}
+
+}  // namespace
+}  // namespace vantrel
