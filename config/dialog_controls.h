@@ -8,6 +8,21 @@
 
 namespace vantrel {
 
+// Values of the Win32 messages and calls above that the form logic looks at.
+namespace dialog_value {
+inline constexpr uint32_t kMbYesNo = 4;  // MB_YESNO, no icon, Yes the default
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+inline constexpr int kCbErr = -1;
+inline constexpr int kCbErrSpace = -2;
+inline constexpr uint32_t kLvsExCheckBoxes = 0x4;
+inline constexpr uint32_t kLvsExDoubleBuffer = 0x10000;
+inline constexpr uint32_t kLvisStateImageMask = 0xF000;
+inline constexpr uint32_t kStateImageUnchecked = 0x1000;  // INDEXTOSTATEIMAGEMASK(1)
+inline constexpr uint32_t kStateImageChecked = 0x2000;    // INDEXTOSTATEIMAGEMASK(2)
+inline constexpr int kListAppendIndex = 9999;             // past the end: append
+}  // namespace dialog_value
+
 class DialogControls {
  public:
   virtual ~DialogControls() = default;

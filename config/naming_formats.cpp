@@ -1,0 +1,74 @@
+#include "config/naming_formats.h"
+
+#include <exception>
+
+namespace vantrel {
+namespace {
+
+constexpr int kBox = control_id::kFormatBox;
+constexpr int kTextCapacity = 1024;
+
+bool Holds(DialogControls& controls, const std::wstring& text) {
+  return controls.ComboFindStringExact(kBox, -1, text) != dialog_value::kCbErr;
+}
+
+}  // namespace
+
+void FillNamingFormatPresets(DialogControls& controls) {
+  for (const wchar_t* preset : kNamingFormatPresets) controls.ComboAddString(kBox, preset);
+  controls.ComboSetCurSel(kBox, 0);
+}
+
+void FillNamingFormats(DialogControls& controls, const Settings& settings) {
+  for (const std::wstring& format : settings.NamingFormatList) {
+    if (!Holds(controls, format)) controls.ComboAddString(kBox, format);
+  }
+  int index = controls.ComboFindStringExact(kBox, -1, settings.NamingFormat);
+  if (index == dialog_value::kCbErr) index = controls.ComboAddString(kBox, settings.NamingFormat);
+  if (index >= 0) {
+    controls.ComboSetCurSel(kBox, index);
+  } else {
+    // The box refused the entry: show the stored format in the edit field
+    // anyway, or the next Apply would store an empty one in its place.
+    controls.ComboSetCurSel(kBox, -1);
+    controls.SetText(kBox, settings.NamingFormat);
+  }
+}
+
+std::wstring ReadNamingFormat(DialogControls& controls) {
+  return controls.GetText(kBox, kTextCapacity);
+}
+
+std::vector<std::wstring> ReadNamingFormatList(DialogControls& controls) {
+  std::vector<std::wstring> formats;
+  const int count = controls.ComboGetCount(kBox);
+  for (int i = 0; i < count; ++i) {
+    if (controls.ComboGetLbTextLen(kBox, i) == dialog_value::kCbErr) continue;
+    formats.push_back(controls.ComboGetLbText(kBox, i));
+  }
+  return formats;
+}
+
+void AddNamingFormat(ConfigPorts& ports) {
+  try {
+    DialogControls& controls = ports.controls;
+    const int length = controls.GetTextLength(kBox);
+    if (length <= 0) return;
+    const std::wstring text = controls.GetWindowText(kBox, length + 1);
+    if (Holds(controls, text)) return;
+    const int index = controls.ComboAddString(kBox, text);
+    if (index >= 0) controls.ComboSetCurSel(kBox, index);
+  } catch (const std::exception&) {
+    // Out of memory: the box stays as it was.
+  }
+}
+
+void RemoveNamingFormat(ConfigPorts& ports) {
+  DialogControls& controls = ports.controls;
+  const int selected = controls.ComboGetCurSel(kBox);
+  if (selected == dialog_value::kCbErr) return;
+  controls.ComboDeleteString(kBox, selected);
+  controls.ComboSetCurSel(kBox, selected > 0 ? selected - 1 : 0);
+}
+
+}  // namespace vantrel

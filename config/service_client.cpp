@@ -1,0 +1,93 @@
+#include "config/service_client.h"
+
+#include <exception>
+#include <memory>
+
+#include "config/config_app.h"
+
+namespace vantrel {
+
+const wchar_t* ServiceStateWord(uint32_t state) {
+  switch (state) {
+    case service_state::kStopped:
+      return L"Stopped";
+    case service_state::kStartPending:
+      return L"Start Pending";
+    case service_state::kStopPending:
+      return L"Stop Pending";
+    case service_state::kRunning:
+      return L"Running";
+    case service_state::kContinuePending:
+      return L"Continue Pending";
+    case service_state::kPausePending:
+      return L"Pause Pending";
+    case service_state::kPaused:
+      return L"Paused";
+    default:
+      return L"Unknown";
+  }
+}
+
+int32_t RefreshServiceStatus(ConfigPorts& ports) {
+  int32_t state = -1;
+  const wchar_t* word = L"N/A";
+  try {
+    // The service handle is declared after the manager's so it closes first.
+    uint32_t error = 0;
+    std::unique_ptr<ServiceManagerHandle> manager =
+        ports.serviceManager.Open(scm_access::kGenericRead, &error);
+    if (manager) {
+      std::unique_ptr<ServiceHandle> service =
+          manager->OpenService(kServiceName, scm_access::kGenericRead, &error);
+      ServiceStatus status;
+      if (service && service->QueryStatus(&status, &error)) {
+        state = static_cast<int32_t>(status.currentState);
+        word = ServiceStateWord(status.currentState);
+      }
+    }
+    ports.controls.SetText(control_id::kStatusBar, std::wstring(L"Service Status: ") + word);
+  } catch (const std::exception&) {
+  }
+  return state;
+}
+
+void StartServiceAndWait(ConfigPorts& ports) {
+  try {
+    uint32_t error = 0;
+    std::unique_ptr<ServiceManagerHandle> manager =
+        ports.serviceManager.Open(scm_access::kManagerConnect, &error);
+    if (!manager) return;
+    std::unique_ptr<ServiceHandle> service =
+        manager->OpenService(kServiceName, scm_access::kServiceStart, &error);
+    if (!service) return;
+    if (!service->Start({}, &error)) return;
+
+    // The tick count wraps every 49.7 days; comparing the signed distance
+    // to the deadline keeps the wait at 5 s across the wrap, where a plain
+    // `now >= deadline` would end at once or never.
+    const uint32_t deadline = ports.ticks.GetTickCount() + kStartWaitMilliseconds;
+    for (;;) {
+      if (RefreshServiceStatus(ports) == static_cast<int32_t>(service_state::kRunning)) break;
+      if (static_cast<int32_t>(ports.ticks.GetTickCount() - deadline) >= 0) break;
+      ports.ticks.Sleep(kStartPollMilliseconds);
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+void SendReloadSettings(ConfigPorts& ports) {
+  try {
+    uint32_t error = 0;
+    std::unique_ptr<ServiceManagerHandle> manager =
+        ports.serviceManager.Open(scm_access::kManagerConnect, &error);
+    if (!manager) return;
+    std::unique_ptr<ServiceHandle> service =
+        manager->OpenService(kServiceName, scm_access::kServiceUserDefinedControl, &error);
+    if (!service) return;
+    ServiceStatus status;
+    service->Control(kReloadSettingsControl, &status, &error);
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,114 @@
+#include "config/update_check.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+constexpr uint32_t kHttpOk = 200;
+constexpr size_t kVersionCapacity = 1024;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads the body until it ends or reaches `limit` bytes. False when the
+// exchange breaks off: a cut reply must not be taken for a version.
+bool ReadBody(HttpRequest& request, uint32_t limit, std::string* body) {
+  std::vector<uint8_t> data;
+  while (data.size() < limit) {
+    uint32_t available = 0;
+    if (!request.QueryDataAvailable(&available)) return false;
+    if (available == 0) break;
+    const uint32_t room = limit - static_cast<uint32_t>(data.size());
+    uint32_t read = 0;
+    if (!request.ReadData(std::min(available, room), &data, &read)) return false;
+    if (read == 0) break;
+  }
+  if (data.size() > limit) data.resize(limit);
+  body->assign(data.begin(), data.end());
+  return true;
+}
+
+// The reply's version, or empty when there is no usable reply.
+std::string FetchCurrentVersion(ConfigPorts& ports) {
+  std::unique_ptr<HttpSession> session = ports.http.Open(kUpdateUserAgent);
+  if (!session) return {};
+  std::unique_ptr<HttpConnection> connection = session->Connect(ports.updateHost, ports.updatePort);
+  if (!connection) return {};
+  std::unique_ptr<HttpRequest> request = connection->OpenRequest(L"GET", kVersionObjectName);
+  if (!request || !request->Send() || !request->ReceiveResponse()) return {};
+  // An error page (404, 500, a proxy's notice) says nothing about versions.
+  uint32_t status = 0;
+  if (!request->QueryStatusCode(&status) || status != kHttpOk) return {};
+  std::string body;
+  if (!ReadBody(*request, kMaxReplyBytes, &body)) return {};
+  return LeadingVersion(body);
+}
+
+}  // namespace
+
+std::string LeadingVersion(const std::string& body) {
+  size_t end = 0;
+  for (;;) {
+    const size_t groupStart = end;
+    while (end < body.size() && IsDigit(body[end])) ++end;
+    if (end == groupStart) return {};  // empty group: "", ".1", "3..1", "3."
+    if (end < body.size() && body[end] == '.') {
+      ++end;
+      continue;
+    }
+    break;
+  }
+  // A bare number ("404 Not Found") is not a product version.
+  const std::string version = body.substr(0, end);
+  if (version.find('.') == std::string::npos) return {};
+  if (end < body.size()) {
+    const unsigned char next = static_cast<unsigned char>(body[end]);
+    if (next != '\0' && !std::isspace(next)) return {};
+  }
+  return version;
+}
+
+std::string GetProductVersion(VersionInfo& versionInfo) {
+  try {
+    std::wstring value;
+    if (!versionInfo.QueryOwnStringValue(kProductVersionPath, &value)) return {};
+    // The C library's conversion in the current locale, as the version is
+    // shown and compared as narrow text; at most 1023 bytes are kept.
+    std::vector<char> buffer(kVersionCapacity, '\0');
+    std::wcstombs(buffer.data(), value.c_str(), kVersionCapacity - 1);
+    buffer.back() = '\0';
+    return std::string(buffer.data());
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+bool IsNewVersion(VersionInfo& versionInfo, const char* replyBody) {
+  if (replyBody == nullptr) return false;
+  const std::string own = GetProductVersion(versionInfo);
+  return std::strncmp(replyBody, own.c_str(), own.size()) != 0;
+}
+
+void CheckForUpdate(ConfigPorts& ports) {
+  try {
+    // The handles are closed inside the fetch, before the offer waits for
+    // an answer.
+    const std::string version = FetchCurrentVersion(ports);
+    if (version.empty() || !IsNewVersion(ports.versionInfo, version.c_str())) return;
+    const int answer = ports.controls.MessageBox(
+        L"There is a new version available.\r\nWould you like to download and install this now?",
+        L"New Vantrel version available!", dialog_value::kMbYesNo);
+    if (answer != dialog_value::kIdYes) return;
+    ports.controls.OpenUrl(std::wstring(L"http://") + kVendorHost + L"/products/vantrel/3/");
+    ports.controls.EndDialog(0);
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,72 @@
+// The configuration program's logic over a complete set of fakes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "config/config_app.h"
+#include "config/form_settings.h"
+#include "settings/settings.h"
+#include "tests/fakes/fake_dialog.h"
+#include "tests/fakes/fake_http.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_service_manager.h"
+#include "tests/fakes/fake_ticks.h"
+#include "tests/fakes/fake_version_info.h"
+#include "tests/fakes/fake_wmi.h"
+
+namespace vantrel::testing {
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  ConfigTest() { ResetFormSettingsForTesting(); }
+  ~ConfigTest() override { ResetFormSettingsForTesting(); }
+
+  // What the registry holds now, read as the service would.
+  Settings Stored() { return Settings(registry); }
+
+  void StoreString(const wchar_t* name, const std::wstring& text) {
+    registry.SetString(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, text);
+  }
+  void StoreBool(const wchar_t* name, bool value) {
+    registry.SetDword(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, value ? 1 : 0);
+  }
+  void StoreList(const wchar_t* name, const std::vector<std::wstring>& list) {
+    registry.SetMultiString(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, list);
+  }
+
+  // The dialog as initialisation leaves it.
+  void OpenDialog() {
+    SetUpDriverListColumn(ports);
+    ResetFormToDefaults(ports, false);
+    FillFormFromSettings(ports);
+    RefreshServiceStatus(ports);
+  }
+
+  // The check boxes, radios and edits in one line: 1/0 for check states,
+  // edits quoted, "-" before a disabled one.
+  std::wstring Form() {
+    auto check = [this](int id) { return std::wstring(dialog.IsChecked(id) ? L"1 " : L"0 "); };
+    auto edit = [this](int id) {
+      return (dialog.IsEnabled(id) ? L"'" : L"-'") + dialog.controls[id].text + L"' ";
+    };
+    namespace id = control_id;
+    return L"ts " + check(id::kOnlyTsPort) + L"del " + check(id::kDeleteDuplicates) + L"app " +
+           check(id::kAppendToDuplicates) + edit(id::kSuffixEdit) + L"strip " +
+           check(id::kStripParens) + L"regex " + check(id::kUseRegex) + edit(id::kRegexEdit);
+  }
+  std::vector<std::wstring> Formats() { return dialog.combos[control_id::kFormatBox].items; }
+  std::wstring FormatText() { return dialog.controls[control_id::kFormatBox].text; }
+  std::vector<std::wstring> Drivers() { return dialog.ListEntries(control_id::kDriverList); }
+  std::wstring StatusText() { return dialog.controls[control_id::kStatusBar].text; }
+
+  FakeDialog dialog;
+  FakeRegistry registry;
+  FakeWmi wmi;
+  FakeServiceManager scm;
+  FakeTicks ticks;
+  FakeHttp http;
+  FakeVersionInfo versionInfo;
+  ConfigPorts ports{dialog, registry, wmi, scm, ticks, http, versionInfo};
+};
+
+}  // namespace vantrel::testing
