@@ -4,8 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/accounts.h"
 #include "platform/registry.h"
@@ -26,6 +30,8 @@ struct EnginePorts {
   SettingChangeBroadcaster& broadcaster;
 };
 
+struct RenamePassState;
+
 class Printers : public PrinterEngine {
  public:
   // Connects to WMI (locator, then ROOT\CIMV2); a failure leaves the object
@@ -43,6 +49,45 @@ class Printers : public PrinterEngine {
   void ForgetSession(uint32_t sessionId) override;
 
   bool IsConnected() const;
+
+  // The query of the next pass, from the process-wide Settings and the
+  // names given so far.
+  std::wstring BuildPrinterQuery() const;
+
+  // A copy of the names given per session, each session's in the order
+  // given.
+  std::map<uint32_t, std::vector<std::wstring>> RenamedBySession() const;
+
+ private:
+  using PrinterHandler = std::function<void(WmiObject& printer, const std::wstring& currentName)>;
+
+  void RunRenamePassUnguarded();
+  // Runs the query and hands each listed printer whose DeviceID could be
+  // read to `handle`, in the order of the results.
+  void EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle);
+  void HandlePrinter(RenamePassState& pass, WmiObject& printer, const std::wstring& currentName);
+  void ResolveClashByDeleting(RenamePassState& pass, const std::wstring& path, WmiObject& inParams,
+                              uint32_t sessionId, const std::wstring& newName,
+                              const std::wstring& sid);
+  void ResolveClashByAppending(RenamePassState& pass, const std::wstring& path, WmiObject& inParams,
+                               uint32_t sessionId, const std::wstring& newName,
+                               const std::wstring& sid);
+  void RecordGivenName(uint32_t sessionId, const std::wstring& name);
+  std::vector<std::wstring> GivenNames() const;
+
+  EnginePorts ports_;
+
+  // ForgetSession arrives on the control thread while a pass may be reading
+  // or recording names on the service thread.
+  mutable std::mutex cacheMutex_;
+  // Every name given in a session, kept until that session is forgotten:
+  // keeping only the last one would let an earlier renamed printer of the
+  // session be listed and renamed again.
+  std::map<uint32_t, std::vector<std::wstring>> renamedBySession;
+
+  // Both held or neither. Released services first, then the locator.
+  std::unique_ptr<WmiLocator> locator;
+  std::unique_ptr<WmiServices> services;
 };
 
 }  // namespace vantrel
