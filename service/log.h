@@ -2,7 +2,8 @@
 // UTF-16LE with a byte-order mark and CR LF line ends, off unless the service
 // was started with "withlog". Formats use the system's own placeholders:
 // "%s" (a string of the entry point's width), "%d" (signed 32-bit), "%X"
-// (unsigned 32-bit, upper-case hex), "%c" and "%%". Arguments are checked at
+// (unsigned 32-bit, upper-case hex), "%c" and "%%" (also "%u" and "%x";
+// anything else after "%" is written as it stands). Arguments are checked at
 // run time against their placeholder, so a mismatch prints a marker instead
 // of reading garbage.
 #pragma once

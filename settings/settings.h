@@ -19,10 +19,13 @@ class Settings {
   explicit Settings(Registry& registry);
   virtual ~Settings() = default;
 
-  // Reads the stored values over the fields; see settings.cpp for the
-  // per-value rules. A key that cannot be opened leaves the record as it is.
+  // Reads the stored values over the fields: a value that is missing, of
+  // another type or too large keeps its field, except that
+  // AppendToDuplicates falls back to " - Duplicate" and the lists to empty.
+  // A key that cannot be opened, or that did not exist (it is created
+  // empty), leaves the record as it is.
   void Load();
-  // Writes every field back. Failures are not reported.
+  // Writes every field back (creating the key). Failures are not reported.
   void Save();
 
   std::wstring NamingFormat;
@@ -41,7 +44,13 @@ class Settings {
 
 // The process-wide instance, created and loaded on first use over the
 // registry installed with SetSettingsRegistry, and never freed.
+// GetSettings is safe to call from several threads; without an installed
+// registry the instance keeps its defaults.
 Settings& GetSettings();
 void SetSettingsRegistry(Registry* registry);
+
+// Tests only: forgets the process-wide instance (freeing it) so the next
+// GetSettings builds and loads a new one.
+void ResetSettingsForTesting();
 
 }  // namespace vantrel

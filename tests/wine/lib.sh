@@ -15,9 +15,10 @@ wine_prefix_init() {
   wine_env "$1"
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  wineserver -p
   # Wine's background processes keep the first command's pipes open.
   wine wineboot -i >"$WINEPREFIX.boot.log" 2>&1 </dev/null
+  # Not persistent yet: "wineserver -w" would wait for a persistent server
+  # forever.
   wineserver -w
   wineserver -p
 }

@@ -1,0 +1,121 @@
+#include "settings/registry_codec.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+std::u16string ToUtf16(std::wstring_view text) {
+  std::u16string units;
+  units.reserve(text.size());
+  for (wchar_t c : text) {
+    auto cp = static_cast<uint32_t>(c);
+    if constexpr (sizeof(wchar_t) > 2) {
+      if (cp > 0xFFFF && cp <= 0x10FFFF) {
+        cp -= 0x10000;
+        units.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        units.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        continue;
+      }
+      if (cp > 0x10FFFF) cp = 0xFFFD;  // not a Unicode code point
+    }
+    units.push_back(static_cast<char16_t>(cp));
+  }
+  return units;
+}
+
+std::wstring FromUtf16(std::u16string_view units) {
+  std::wstring text;
+  text.reserve(units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    char16_t u = units[i];
+    if constexpr (sizeof(wchar_t) > 2) {
+      if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+          units[i + 1] <= 0xDFFF) {
+        uint32_t cp = 0x10000 + ((static_cast<uint32_t>(u) - 0xD800) << 10) +
+                      (static_cast<uint32_t>(units[i + 1]) - 0xDC00);
+        text.push_back(static_cast<wchar_t>(cp));
+        ++i;
+        continue;
+      }
+    }
+    text.push_back(static_cast<wchar_t>(u));
+  }
+  return text;
+}
+
+std::u16string UnitsFromBytes(const std::vector<uint8_t>& bytes) {
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+    units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  return units;
+}
+
+std::vector<uint8_t> BytesFromUnits(std::u16string_view units) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(units.size() * 2);
+  for (char16_t u : units) {
+    bytes.push_back(static_cast<uint8_t>(u & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(u >> 8));
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> EncodeRegSz(std::wstring_view text) {
+  std::u16string units = ToUtf16(text);
+  units.push_back(u'\0');
+  return BytesFromUnits(units);
+}
+
+std::wstring DecodeRegSz(const std::vector<uint8_t>& bytes) {
+  std::u16string units = UnitsFromBytes(bytes);
+  units.resize(std::min(units.size(), units.find(u'\0')));
+  return FromUtf16(units);
+}
+
+std::vector<uint8_t> EncodeDword(uint32_t value) {
+  return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+}
+
+uint32_t DecodeDword(const std::vector<uint8_t>& bytes) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < bytes.size() && i < 4; ++i)
+    value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+  return value;
+}
+
+std::vector<uint8_t> EncodeMultiSz(const std::vector<std::wstring>& entries) {
+  // The list is built in a buffer of kListSaveBufferUnits, grown when the
+  // entries need more. Cutting it to that size instead would silently drop
+  // entries (excluded drivers would be renamed again) or store a value
+  // without its final NULs, which other readers run past; the load reads
+  // any size, so the whole list round-trips.
+  std::u16string units;
+  units.reserve(kListSaveBufferUnits);
+  for (const std::wstring& entry : entries) {
+    // An entry is written as a C string: it ends at its first NUL.
+    std::wstring_view text(entry);
+    text = text.substr(0, std::min(text.size(), text.find(L'\0')));
+    units += ToUtf16(text);
+    units.push_back(u'\0');
+  }
+  units.push_back(u'\0');
+  return BytesFromUnits(units);
+}
+
+std::vector<std::wstring> DecodeMultiSz(const std::vector<uint8_t>& bytes, size_t storedSize) {
+  std::vector<uint8_t> stored(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                                 storedSize, bytes.size())));
+  std::u16string units = UnitsFromBytes(stored);
+  std::vector<std::wstring> entries;
+  size_t pos = 0;
+  while (pos < units.size()) {
+    size_t end = std::min(units.size(), units.find(u'\0', pos));
+    if (end > pos) entries.push_back(FromUtf16(std::u16string_view(units).substr(pos, end - pos)));
+    pos = end + 1;
+  }
+  return entries;
+}
+
+}  // namespace vantrel
