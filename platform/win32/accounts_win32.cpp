@@ -1,0 +1,65 @@
+#include "platform/win32/accounts_win32.h"
+
+#include <windows.h>
+// The headers below build on <windows.h>.
+#include <sddl.h>
+
+#include <mutex>
+#include <new>
+#include <set>
+
+#include "platform/win32/scoped_handle.h"
+
+namespace vantrel {
+
+bool Win32Accounts::LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
+                              wchar_t* domain, uint32_t* domainChars, uint32_t* lastError) {
+  DWORD sidBytes = *sidSize;
+  DWORD domainUnits = *domainChars;
+  SID_NAME_USE use = SidTypeUnknown;
+  const BOOL ok =
+      ::LookupAccountNameW(nullptr, name.c_str(), sid, &sidBytes, domain, &domainUnits, &use);
+  const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
+  *sidSize = sidBytes;
+  *domainChars = domainUnits;
+  if (lastError) *lastError = error;
+  return ok != FALSE;
+}
+
+bool Win32Accounts::SidToText(const std::vector<uint8_t>& sid, std::wstring* text) {
+  // The SID's own header says how long it is; check that against the buffer
+  // so a short or garbled one is refused instead of read past its end.
+  constexpr size_t kHeaderBytes = 8;
+  if (sid.size() < kHeaderBytes) return false;
+  const size_t subAuthorities = sid[1];
+  if (sid.size() < kHeaderBytes + 4 * subAuthorities) return false;
+  PSID binary = const_cast<uint8_t*>(sid.data());
+  if (!::IsValidSid(binary)) return false;
+
+  win32::unique_local_mem<wchar_t> converted;
+  if (!::ConvertSidToStringSidW(binary, converted.put()) || !converted) return false;
+  try {
+    *text = converted.get();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+void Win32SettingChangeBroadcaster::BroadcastSettingChange(const std::wstring& area) {
+  // Windows of other threads receive the message after this call returns, so
+  // the text must outlive it: each area is kept for the life of the process
+  // (there are only a few, "windows" above all).
+  static std::mutex mutex;
+  static std::set<std::wstring>* areas = new std::set<std::wstring>();
+  const wchar_t* kept = nullptr;
+  try {
+    std::lock_guard<std::mutex> lock(mutex);
+    kept = areas->insert(area).first->c_str();
+  } catch (...) {
+    return;
+  }
+  ::SendNotifyMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kept));
+}
+
+}  // namespace vantrel

@@ -1,0 +1,14 @@
+// WinHTTP, synchronous, without a proxy and without time-outs of its own.
+#pragma once
+
+#include "platform/http.h"
+
+namespace vantrel {
+
+class Win32Http : public Http {
+ public:
+  Win32Http() = default;
+  std::unique_ptr<HttpSession> Open(const std::wstring& userAgent) override;
+};
+
+}  // namespace vantrel

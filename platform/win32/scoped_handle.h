@@ -1,0 +1,129 @@
+// One move-only owner for every kind of Win32 handle the adapters hold. The
+// traits say which value means "none" and how to close; aliases carry WIL's
+// names so the call sites read the same as in WIL-based code.
+#pragma once
+
+#include <windows.h>
+#include <winhttp.h>
+#include <winspool.h>
+#include <wtsapi32.h>
+
+#include <utility>
+
+namespace vantrel::win32 {
+
+template <typename Traits>
+class GenericScopedHandle {
+ public:
+  using Handle = typename Traits::Handle;
+
+  GenericScopedHandle() = default;
+  explicit GenericScopedHandle(Handle handle) : handle_(handle) {}
+  ~GenericScopedHandle() { Close(); }
+
+  GenericScopedHandle(const GenericScopedHandle&) = delete;
+  GenericScopedHandle& operator=(const GenericScopedHandle&) = delete;
+  GenericScopedHandle(GenericScopedHandle&& other) noexcept : handle_(other.release()) {}
+  GenericScopedHandle& operator=(GenericScopedHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+
+  bool is_valid() const { return handle_ != Traits::Invalid(); }
+  explicit operator bool() const { return is_valid(); }
+  Handle get() const { return handle_; }
+
+  // Closing must not disturb the error code a caller is about to read.
+  void reset(Handle handle = Traits::Invalid()) {
+    if (handle == handle_) return;
+    const DWORD lastError = ::GetLastError();
+    Close();
+    handle_ = handle;
+    ::SetLastError(lastError);
+  }
+
+  Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+
+  // For out-parameters: closes what is held, then lends the slot.
+  Handle* put() {
+    reset();
+    return &handle_;
+  }
+
+ private:
+  void Close() {
+    if (is_valid()) Traits::Close(handle_);
+    handle_ = Traits::Invalid();
+  }
+
+  Handle handle_ = Traits::Invalid();
+};
+
+namespace traits {
+
+// Kernel handles where null means none (events, threads, timers).
+struct KernelHandle {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+// File handles, where CreateFileW reports failure as INVALID_HANDLE_VALUE.
+struct FileHandle {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+struct RegistryKey {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::RegCloseKey(h); }
+};
+
+struct ServiceHandle {
+  using Handle = SC_HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::CloseServiceHandle(h); }
+};
+
+struct InternetHandle {
+  using Handle = HINTERNET;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::WinHttpCloseHandle(h); }
+};
+
+struct PrinterHandle {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::ClosePrinter(h); }
+};
+
+template <typename T>
+struct WtsMemory {
+  using Handle = T*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::WTSFreeMemory(h); }
+};
+
+template <typename T>
+struct LocalMemory {
+  using Handle = T*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::LocalFree(h); }
+};
+
+}  // namespace traits
+
+using unique_handle = GenericScopedHandle<traits::KernelHandle>;
+using unique_hfile = GenericScopedHandle<traits::FileHandle>;
+using unique_hkey = GenericScopedHandle<traits::RegistryKey>;
+using unique_schandle = GenericScopedHandle<traits::ServiceHandle>;
+using unique_hinternet = GenericScopedHandle<traits::InternetHandle>;
+using unique_printer = GenericScopedHandle<traits::PrinterHandle>;
+template <typename T = void>
+using unique_wts_memory = GenericScopedHandle<traits::WtsMemory<T>>;
+template <typename T = void>
+using unique_local_mem = GenericScopedHandle<traits::LocalMemory<T>>;
+
+}  // namespace vantrel::win32

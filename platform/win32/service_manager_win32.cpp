@@ -1,0 +1,124 @@
+#include <windows.h>
+// winsvc.h maps OpenService to OpenServiceW; the port's method keeps its own
+// name.
+#undef OpenService
+
+#include <new>
+#include <utility>
+
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/service_manager_win32.h"
+
+namespace vantrel {
+namespace {
+
+void SetError(uint32_t* lastError, DWORD error) {
+  if (lastError) *lastError = error;
+}
+
+ServiceStatus FromWin32(const SERVICE_STATUS& s) {
+  ServiceStatus status;
+  status.serviceType = s.dwServiceType;
+  status.currentState = s.dwCurrentState;
+  status.controlsAccepted = s.dwControlsAccepted;
+  status.win32ExitCode = s.dwWin32ExitCode;
+  status.serviceSpecificExitCode = s.dwServiceSpecificExitCode;
+  status.checkPoint = s.dwCheckPoint;
+  status.waitHint = s.dwWaitHint;
+  return status;
+}
+
+class Win32ServiceHandle : public ServiceHandle {
+ public:
+  explicit Win32ServiceHandle(win32::unique_schandle service) : service_(std::move(service)) {}
+
+  bool QueryStatus(ServiceStatus* status, uint32_t* lastError) override {
+    SERVICE_STATUS raw{};
+    if (!::QueryServiceStatus(service_.get(), &raw)) {
+      SetError(lastError, ::GetLastError());
+      return false;
+    }
+    *status = FromWin32(raw);
+    SetError(lastError, ERROR_SUCCESS);
+    return true;
+  }
+
+  bool Start(const std::vector<std::wstring>& args, uint32_t* lastError) override {
+    BOOL started = FALSE;
+    if (args.empty()) {
+      started = ::StartServiceW(service_.get(), 0, nullptr);
+    } else {
+      std::vector<LPCWSTR> vector;
+      try {
+        vector.reserve(args.size());
+      } catch (const std::bad_alloc&) {
+        SetError(lastError, ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+      }
+      for (const auto& arg : args) vector.push_back(arg.c_str());
+      started = ::StartServiceW(service_.get(), static_cast<DWORD>(vector.size()), vector.data());
+    }
+    SetError(lastError, started ? ERROR_SUCCESS : ::GetLastError());
+    return started != FALSE;
+  }
+
+  bool Control(uint32_t code, ServiceStatus* status, uint32_t* lastError) override {
+    SERVICE_STATUS raw{};
+    const BOOL sent = ::ControlService(service_.get(), code, &raw);
+    SetError(lastError, sent ? ERROR_SUCCESS : ::GetLastError());
+    // The manager fills the status for some refusals too (not active, cannot
+    // accept the control), so hand it back either way.
+    if (status) *status = FromWin32(raw);
+    return sent != FALSE;
+  }
+
+ private:
+  win32::unique_schandle service_;
+};
+
+class Win32ServiceManagerHandle : public ServiceManagerHandle {
+ public:
+  explicit Win32ServiceManagerHandle(win32::unique_schandle manager)
+      : manager_(std::move(manager)) {}
+
+  std::unique_ptr<ServiceHandle> OpenService(const std::wstring& name, uint32_t access,
+                                             uint32_t* lastError) override {
+    win32::unique_schandle service(::OpenServiceW(manager_.get(), name.c_str(), access));
+    if (!service) {
+      SetError(lastError, ::GetLastError());
+      return nullptr;
+    }
+    try {
+      auto handle = std::make_unique<Win32ServiceHandle>(std::move(service));
+      SetError(lastError, ERROR_SUCCESS);
+      return handle;
+    } catch (const std::bad_alloc&) {
+      SetError(lastError, ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+  }
+
+ private:
+  win32::unique_schandle manager_;
+};
+
+}  // namespace
+
+std::unique_ptr<ServiceManagerHandle> Win32ServiceManager::Open(uint32_t access,
+                                                                uint32_t* lastError) {
+  win32::unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, access));
+  if (!manager) {
+    SetError(lastError, ::GetLastError());
+    return nullptr;
+  }
+  try {
+    auto handle = std::make_unique<Win32ServiceManagerHandle>(std::move(manager));
+    SetError(lastError, ERROR_SUCCESS);
+    return handle;
+  } catch (const std::bad_alloc&) {
+    SetError(lastError, ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+}
+
+}  // namespace vantrel

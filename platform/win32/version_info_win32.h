@@ -1,0 +1,14 @@
+// String values of the running program's own version resource.
+#pragma once
+
+#include "platform/version_info.h"
+
+namespace vantrel {
+
+class Win32VersionInfo : public VersionInfo {
+ public:
+  Win32VersionInfo() = default;
+  bool QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override;
+};
+
+}  // namespace vantrel
