@@ -7,6 +7,7 @@
 #include <mutex>
 #include <new>
 #include <set>
+#include <thread>
 
 #include "platform/win32/scoped_handle.h"
 
@@ -59,7 +60,23 @@ void Win32SettingChangeBroadcaster::BroadcastSettingChange(const std::wstring& a
   } catch (...) {
     return;
   }
-  ::SendNotifyMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kept));
+  if (::SendNotifyMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kept)) ||
+      ::GetLastError() != ERROR_MESSAGE_SYNC_ONLY) {
+    return;
+  }
+  // The asynchronous message functions refuse a system message that carries
+  // a pointer (ERROR_MESSAGE_SYNC_ONLY), and WM_SETTINGCHANGE carries the
+  // area's text, so the notification above may never reach anyone. Send it
+  // synchronously instead, from a thread of its own so that a hung window
+  // cannot hold up the caller.
+  try {
+    std::thread([kept] {
+      ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kept),
+                            SMTO_ABORTIFHUNG, 5000, nullptr);
+    }).detach();
+  } catch (...) {
+    // No thread to be had: the broadcast is lost, as a failed post would be.
+  }
 }
 
 }  // namespace vantrel
