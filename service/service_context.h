@@ -1,0 +1,124 @@
+// ServiceContext: one run of the service's work. It owns the tick timer, the
+// stop event, the status channel and the printer engine, keeps the
+// session-activity clock that paces the rename passes, and answers the
+// Service Control Manager's controls. The platform is reached only through
+// the ports of service/host_ports.h, so every decision here runs in tests.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "service/check_point_counter.h"
+#include "service/host_ports.h"
+#include "service/printer_engine.h"
+
+namespace vantrel {
+
+// Builds what a run owns. The Win32 host makes real timers and events and
+// the WMI-backed engine; tests make fakes.
+class HostPlatform {
+ public:
+  virtual ~HostPlatform() = default;
+  virtual std::unique_ptr<PrinterEngine> CreateEngine() = 0;
+  // Null when the object cannot be created; the run goes on without it.
+  virtual std::unique_ptr<TickTimer> CreateTickTimer() = 0;
+  virtual std::unique_ptr<StopEvent> CreateStopEvent() = 0;
+  virtual Clock& clock() = 0;
+};
+
+namespace service_control {
+inline constexpr uint32_t kStop = 1;
+inline constexpr uint32_t kPause = 2;
+inline constexpr uint32_t kContinue = 3;
+inline constexpr uint32_t kInterrogate = 4;
+inline constexpr uint32_t kSessionChange = 14;
+inline constexpr uint32_t kReloadSettings = 200;
+}  // namespace service_control
+
+namespace session_event {
+inline constexpr uint32_t kRemoteConnect = 3;
+inline constexpr uint32_t kRemoteDisconnect = 4;
+inline constexpr uint32_t kSessionLogon = 5;
+inline constexpr uint32_t kSessionLogoff = 6;
+}  // namespace session_event
+
+inline constexpr uint32_t kServiceWin32OwnProcess = 0x10;
+// Stop, pause and continue, session change; shutdown is not accepted.
+inline constexpr uint32_t kAcceptedControls = 0x83;
+inline constexpr int64_t kWindowReopenSeconds = 18000;
+inline constexpr uint32_t kErrorCallNotImplemented = 120;
+
+// A FILETIME (100-ns intervals since 1601) as seconds since 1970, truncated
+// towards zero the way a signed division does.
+int64_t FileTimeToUnixSeconds(uint32_t low, uint32_t high);
+
+class ServiceContext {
+ public:
+  // Creates the engine, the timer and the event, loads the process-wide
+  // Settings and starts the session-activity clock now.
+  explicit ServiceContext(HostPlatform& platform,
+                          CheckPointCounter& checkPoints = ProcessCheckPoints());
+  virtual ~ServiceContext();
+
+  ServiceContext(const ServiceContext&) = delete;
+  ServiceContext& operator=(const ServiceContext&) = delete;
+
+  // Starts the ticks: the first 10 s from now, then every 10 s.
+  void ArmTimer();
+
+  // Control code 200: logs and loads the process-wide Settings again.
+  void ReloadSettings();
+
+  // The pacing rule, for a tick that fired at `tickSeconds` (seconds since
+  // 1970): a pass within the active window, nothing until the window may
+  // reopen, and a fresh window after that.
+  void OnTimerTick(int64_t tickSeconds);
+
+  // The control handler's decisions. `sessionId` is the session of a
+  // session-change notification, if it carried one. Returns 0 or 120.
+  uint32_t HandleControl(uint32_t control, uint32_t eventType, std::optional<uint32_t> sessionId);
+
+  // Adopts the status channel the handler registration returned.
+  void SetStatusHandle(std::unique_ptr<StatusReporter> statusHandle);
+
+  // Reports a state; running and stopped carry check point 0, every other
+  // state (paused included) takes the next one. Nothing happens without a status channel (debug
+  // mode).
+  void ReportStatus(uint32_t state, uint32_t controlsAccepted, uint32_t win32ExitCode,
+                    uint32_t waitHint);
+
+  bool HasStopEvent() const { return stopEvent != nullptr; }
+
+  // Waits on the stop event for as long as the waits end to run queued
+  // ticks. Returns at once without a stop event.
+  void WaitForStop();
+
+  int64_t LastLogonTime() const;
+
+ private:
+  void LoadSettingsLocked();
+  void RunPassLocked();
+
+  HostPlatform& platform_;
+  CheckPointCounter& checkPoints_;
+
+  // Held for a tick's decision and its whole pass, and by the control
+  // thread's reload, session forgetting and clock reset: none of those may
+  // change the Settings, the session cache or the clock under a pass.
+  mutable std::mutex mutex_;
+  // Set between PAUSE and CONTINUE. A tick that was already queued when the
+  // timer was cancelled must not start a pass while paused.
+  std::atomic<bool> paused_{false};
+
+  int64_t lastLogonTime = 0;
+  std::unique_ptr<TickTimer> tickTimer;
+  std::unique_ptr<StopEvent> stopEvent;
+  std::unique_ptr<StatusReporter> statusHandle;
+  std::unique_ptr<PrinterEngine> printers;
+  const int64_t activeWindow = 300;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,109 @@
+// The service program's entry points: WinMain, ServiceMain, the control
+// handler, the timer's completion routine and the debug-mode thread. Each is
+// a boundary no exception may cross.
+#include <objbase.h>
+#include <shellapi.h>
+#include <windows.h>
+#include <wtsapi32.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/log_file_win32.h"
+#include "service/log.h"
+#include "service/win32/engine_wiring_win32.h"
+#include "service/win32/host_ports_win32.h"
+#include "settings/settings.h"
+
+namespace vantrel {
+
+void CALLBACK OnTimerTick(LPVOID arg, DWORD timerLowValue, DWORD timerHighValue) {
+  try {
+    static_cast<ServiceContext*>(arg)->OnTimerTick(
+        FileTimeToUnixSeconds(timerLowValue, timerHighValue));
+  } catch (...) {
+    // The next tick tries again.
+  }
+}
+
+DWORD WINAPI ServiceControlHandler(DWORD dwControl, DWORD dwEventType, LPVOID lpEventData,
+                                   LPVOID lpContext) {
+  try {
+    std::optional<uint32_t> sessionId;
+    if (dwControl == SERVICE_CONTROL_SESSIONCHANGE && lpEventData) {
+      sessionId = static_cast<const WTSSESSION_NOTIFICATION*>(lpEventData)->dwSessionId;
+    }
+    return static_cast<ServiceContext*>(lpContext)->HandleControl(dwControl, dwEventType,
+                                                                  sessionId);
+  } catch (...) {
+    return ERROR_EXCEPTION_IN_SERVICE;
+  }
+}
+
+void WINAPI ServiceMain(DWORD argc, LPWSTR* argv) {
+  try {
+    std::vector<std::wstring> args;
+    for (DWORD i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : L"");
+    Win32HostPlatform platform;
+    Win32ControlRegistration registration(ServiceControlHandler);
+    RunServiceMain(args, platform, registration);
+  } catch (...) {
+  }
+}
+
+DWORD WINAPI DebugThread(LPVOID) {
+  try {
+    Win32HostPlatform platform;
+    return RunDebugWork(platform);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int RunProcess() {
+  SetSettingsRegistry(&ProcessRegistry());
+  SetLogSink(std::make_unique<Win32LogFileSink>());
+
+  HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (FAILED(hr)) return hr;
+  hr = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                            RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+  if (FAILED(hr)) return hr;
+
+  SERVICE_TABLE_ENTRYW dispatchTable[] = {
+      {const_cast<LPWSTR>(L"Vantrel"), ServiceMain},
+      {nullptr, nullptr},
+  };
+
+  bool debugMode = false;
+  int argc = 0;
+  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+    std::vector<std::wstring> args(argv, argv + argc);
+    LocalFree(argv);
+    debugMode = IsDebugCommandLine(args);
+  }
+  if (debugMode) {
+    // Nothing ends the debug thread; the process runs until it is killed.
+    if (HANDLE thread = CreateThread(nullptr, 0, DebugThread, nullptr, 0, nullptr)) {
+      WaitForSingleObject(thread, INFINITE);
+      CloseHandle(thread);
+    }
+    CoUninitialize();
+    return 0;
+  }
+
+  StartServiceCtrlDispatcherW(dispatchTable);
+  CoUninitialize();
+  return 0;
+}
+
+}  // namespace vantrel
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    return vantrel::RunProcess();
+  } catch (...) {
+    return 0;
+  }
+}

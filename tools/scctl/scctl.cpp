@@ -1,0 +1,155 @@
+// scctl: a small Service Control Manager client for scripts.
+//
+//   scctl [-s NAME] start [ARGS...]     StartServiceW with the arguments
+//   scctl [-s NAME] stop | pause | continue | interrogate
+//   scctl [-s NAME] control CODE        ControlService with any code
+//   scctl [-s NAME] query               prints "STATE NAME checkpoint N ..."
+//   scctl [-s NAME] wait STATE MS       polls until STATE (number or name),
+//                                       printing every state it sees
+//
+// The service name defaults to "Vantrel". Exit codes: 0 done, 1 the call
+// failed (the line "error N" gives GetLastError), 2 usage, 3 wait timed out.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitTimeout = 3;
+
+const wchar_t* const kStateNames[] = {
+    L"?",       L"STOPPED",          L"START_PENDING", L"STOP_PENDING",
+    L"RUNNING", L"CONTINUE_PENDING", L"PAUSE_PENDING", L"PAUSED"};
+
+const wchar_t* StateName(DWORD state) { return state <= 7 ? kStateNames[state] : L"?"; }
+
+// A state given as a number or a name; 0 when unknown.
+DWORD ParseState(const wchar_t* text) {
+  for (DWORD s = 1; s <= 7; ++s) {
+    if (_wcsicmp(text, kStateNames[s]) == 0) return s;
+  }
+  wchar_t* end = nullptr;
+  unsigned long n = wcstoul(text, &end, 10);
+  return (end && *end == L'\0' && n >= 1 && n <= 7) ? static_cast<DWORD>(n) : 0;
+}
+
+void PrintStatus(const SERVICE_STATUS& s) {
+  wprintf(L"%lu %ls checkpoint %lu controls 0x%lX exit %lu waithint %lu\n", s.dwCurrentState,
+          StateName(s.dwCurrentState), s.dwCheckPoint, s.dwControlsAccepted, s.dwWin32ExitCode,
+          s.dwWaitHint);
+}
+
+int Fail(const wchar_t* call) {
+  DWORD error = GetLastError();
+  wprintf(L"error %lu (%ls)\n", error, call);
+  return kExitFailed;
+}
+
+struct ScHandle {
+  SC_HANDLE h = nullptr;
+  ~ScHandle() {
+    if (h) CloseServiceHandle(h);
+  }
+};
+
+int Usage() {
+  fwprintf(stderr,
+           L"usage: scctl [-s NAME] start [ARGS...] | stop | pause | continue | interrogate |"
+           L" control CODE | query | wait STATE MS\n");
+  return kExitUsage;
+}
+
+int Run(int argc, wchar_t** argv) {
+  std::wstring name = L"Vantrel";
+  int i = 1;
+  if (i + 1 < argc && wcscmp(argv[i], L"-s") == 0) {
+    name = argv[i + 1];
+    i += 2;
+  }
+  if (i >= argc) return Usage();
+  std::wstring command = argv[i++];
+
+  ScHandle manager;
+  manager.h = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager.h) return Fail(L"OpenSCManagerW");
+  ScHandle service;
+  service.h =
+      OpenServiceW(manager.h, name.c_str(),
+                   SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE |
+                       SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL);
+  if (!service.h) return Fail(L"OpenServiceW");
+
+  if (command == L"start") {
+    std::vector<const wchar_t*> args(argv + i, argv + argc);
+    if (!StartServiceW(service.h, static_cast<DWORD>(args.size()),
+                       args.empty() ? nullptr : args.data())) {
+      return Fail(L"StartServiceW");
+    }
+    return kExitOk;
+  }
+
+  if (command == L"query") {
+    SERVICE_STATUS status{};
+    if (!QueryServiceStatus(service.h, &status)) return Fail(L"QueryServiceStatus");
+    PrintStatus(status);
+    return kExitOk;
+  }
+
+  if (command == L"wait") {
+    if (argc - i != 2) return Usage();
+    DWORD wanted = ParseState(argv[i]);
+    if (wanted == 0) return Usage();
+    DWORD limit = wcstoul(argv[i + 1], nullptr, 10);
+    DWORD started = GetTickCount();
+    DWORD last = 0;
+    for (;;) {
+      SERVICE_STATUS status{};
+      if (!QueryServiceStatus(service.h, &status)) return Fail(L"QueryServiceStatus");
+      if (status.dwCurrentState != last) {
+        PrintStatus(status);
+        last = status.dwCurrentState;
+      }
+      if (status.dwCurrentState == wanted) return kExitOk;
+      if (GetTickCount() - started >= limit) {
+        wprintf(L"timeout waiting for %ls\n", StateName(wanted));
+        return kExitTimeout;
+      }
+      Sleep(100);
+    }
+  }
+
+  DWORD code = 0;
+  if (command == L"stop") {
+    code = SERVICE_CONTROL_STOP;
+  } else if (command == L"pause") {
+    code = SERVICE_CONTROL_PAUSE;
+  } else if (command == L"continue") {
+    code = SERVICE_CONTROL_CONTINUE;
+  } else if (command == L"interrogate") {
+    code = SERVICE_CONTROL_INTERROGATE;
+  } else if (command == L"control" && argc - i == 1) {
+    wchar_t* end = nullptr;
+    code = wcstoul(argv[i], &end, 10);
+    if (!end || *end != L'\0') return Usage();
+  } else {
+    return Usage();
+  }
+  SERVICE_STATUS status{};
+  if (!ControlService(service.h, code, &status)) return Fail(L"ControlService");
+  PrintStatus(status);
+  return kExitOk;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  int rc = Run(argc, argv);
+  fflush(stdout);
+  return rc;
+}
