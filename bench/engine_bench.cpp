@@ -16,11 +16,7 @@
 #include "service/log.h"
 #include "service/service_context.h"
 #include "settings/settings.h"
-#include "tests/fakes/fake_accounts.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_spooler.h"
-#include "tests/fakes/fake_terminal_services.h"
-#include "tests/fakes/fake_wmi.h"
+#include "tests/service/engine/fake_terminal_server.h"
 
 namespace vantrel {
 namespace {
@@ -38,13 +34,11 @@ void ConfigureSettings(bool onlyUseRegex) {
 
 // A terminal server with `printerCount` redirected printers spread over the
 // sessions, and the engine connected to it.
-struct Server {
+struct Server : testing::FakeTerminalServer {
   explicit Server(int printerCount) {
-    for (int s = 1; s <= kSessions; ++s) {
-      const std::wstring user = L"user" + std::to_wstring(s);
-      wts.AddSession(static_cast<uint32_t>(s), user, L"CLIENT");
-      accounts.AddUser(user, L"S-1-5-21-100-200-300-" + std::to_wstring(1000 + s));
-    }
+    for (int s = 1; s <= kSessions; ++s)
+      AddUser(static_cast<uint32_t>(s), L"user" + std::to_wstring(s), L"CLIENT",
+              L"S-1-5-21-100-200-300-" + std::to_wstring(1000 + s));
     for (int i = 0; i < printerCount; ++i) {
       const int session = 1 + i % kSessions;
       wmi.AddPrinter(L"Printer " + std::to_wstring(i) + L" (from CLIENT) in session " +
@@ -60,13 +54,6 @@ struct Server {
            registry.callCount + spooler.openCalls;
   }
 
-  testing::FakeWmi wmi;
-  testing::FakeTerminalServices wts;
-  testing::FakeAccounts accounts;
-  testing::FakeSpooler spooler{wmi.printers};
-  testing::FakeRegistry registry;
-  testing::FakeSettingChangeBroadcaster broadcaster;
-  EnginePorts ports{wmi, wts, accounts, spooler, registry, broadcaster};
   std::unique_ptr<Printers> printers;
 };
 

@@ -1,21 +1,21 @@
 #include "tests/fakes/fake_spooler.h"
 
-#include <algorithm>
-
 namespace vantrel::testing {
 namespace {
 
-class FakePrinterHandle : public PrinterHandle {
- public:
-  FakePrinterHandle(FakeSpooler& spooler, std::wstring name)
-      : spooler_(spooler), name_(std::move(name)) {}
-  ~FakePrinterHandle() override { ++spooler_.closeCalls; }
+struct FakePrinterHandle : PrinterHandle {
+  FakePrinterHandle(FakePrinterTable& p, std::wstring n, uint32_t e)
+      : printers(p), name(std::move(n)), error(e) {}
 
-  int32_t DeletePrinter(uint32_t* lastError) override { return spooler_.Delete(name_, lastError); }
+  int32_t DeletePrinter(uint32_t* lastError) override {
+    // ERROR_INVALID_PRINTER_NAME when it has gone meanwhile.
+    *lastError = error ? error : printers.Remove(name) ? 0 : 1801;
+    return *lastError ? 0 : 1;
+  }
 
- private:
-  FakeSpooler& spooler_;
-  std::wstring name_;
+  FakePrinterTable& printers;
+  std::wstring name;
+  uint32_t error;
 };
 
 }  // namespace
@@ -23,32 +23,11 @@ class FakePrinterHandle : public PrinterHandle {
 std::unique_ptr<PrinterHandle> FakeSpooler::OpenPrinter(const std::wstring& name,
                                                         uint32_t desiredAccess) {
   ++openCalls;
-  lastDesiredAccess = desiredAccess;
-  auto fault = std::find(openFaults_.begin(), openFaults_.end(), openCalls);
-  if (fault != openFaults_.end()) {
-    openFaults_.erase(fault);
-    return nullptr;
-  }
   const FakePrinter* found = printers_.Find(name);
-  if (!found) return nullptr;
-  return std::make_unique<FakePrinterHandle>(*this, found->name);
-}
-
-int32_t FakeSpooler::Delete(const std::wstring& name, uint32_t* lastError) {
-  ++deleteCalls;
-  for (auto it = deleteFaults_.begin(); it != deleteFaults_.end(); ++it) {
-    if (it->call != deleteCalls) continue;
-    *lastError = it->lastError;
-    deleteFaults_.erase(it);
-    return 0;
-  }
-  if (!printers_.Remove(name)) {
-    *lastError = kErrorInvalidPrinterName;
-    return 0;
-  }
-  deleted.push_back(name);
-  *lastError = 0;
-  return 1;
+  if (failOpen || !found) return nullptr;
+  // Deleting needs the DELETE right; ERROR_ACCESS_DENIED without it.
+  const uint32_t error = deleteError ? deleteError : (desiredAccess & 0x00010000) ? 0 : 5;
+  return std::make_unique<FakePrinterHandle>(printers_, found->name, error);
 }
 
 }  // namespace vantrel::testing

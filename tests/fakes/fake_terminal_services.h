@@ -1,5 +1,5 @@
 // In-memory Remote Desktop Services: a table of sessions and the shell's
-// decimal parser, with per-call failures that carry a last-error code.
+// decimal parser, with per-query failures that carry a last-error code.
 #pragma once
 
 #include <cstdint>
@@ -14,32 +14,26 @@ namespace vantrel::testing {
 
 class FakeTerminalServices : public TerminalServices {
  public:
-  // ERROR_CTX_WINSTATION_NOT_FOUND, what Windows reports for an unknown id.
-  static constexpr uint32_t kSessionNotFound = 7022;
-
-  struct Session {
-    std::wstring userName;
-    std::wstring clientName;
-  };
-
-  // A known session: WTSConnectState succeeds for it, and the two names are
-  // returned as they stand (an empty name comes back as a zero-size buffer).
-  void AddSession(uint32_t sessionId, std::wstring userName, std::wstring clientName);
+  // A known session: every query of it succeeds (an unknown one fails with
+  // ERROR_CTX_WINSTATION_NOT_FOUND).
+  void AddSession(uint32_t sessionId, std::wstring userName, std::wstring clientName) {
+    sessions_[sessionId] = {std::move(userName), std::move(clientName)};
+  }
   // Makes every query of that class for that session fail with `lastError`.
-  void FailQuery(uint32_t sessionId, WtsInfoClass infoClass, uint32_t lastError);
+  void FailQuery(uint32_t sessionId, WtsInfoClass infoClass, uint32_t lastError) {
+    failures_[{sessionId, infoClass}] = lastError;
+  }
 
   WtsQueryResult QuerySessionInformation(uint32_t sessionId, WtsInfoClass infoClass) override;
-  // Like StrToIntExW with STIF_DEFAULT: leading blanks, an optional sign,
-  // decimal digits up to the first non-digit; false when no digit is found;
-  // the value wraps at 32 bits as the shell's does.
+  // Like StrToIntExW with STIF_DEFAULT on the unsigned digit runs the
+  // system passes: digits up to the first other character, false when
+  // there is none, the value wrapping at 32 bits as the shell's does.
   bool StrToIntEx(const std::wstring& text, int32_t* value) override;
 
-  // Every query made, in order, and every text handed to StrToIntEx.
-  std::vector<std::pair<uint32_t, WtsInfoClass>> queries;
-  std::vector<std::wstring> conversions;
+  std::vector<std::pair<uint32_t, WtsInfoClass>> queries;  // every query made
 
  private:
-  std::map<uint32_t, Session> sessions_;
+  std::map<uint32_t, std::pair<std::wstring, std::wstring>> sessions_;  // user, client
   std::map<std::pair<uint32_t, WtsInfoClass>, uint32_t> failures_;
 };
 

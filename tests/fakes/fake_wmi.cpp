@@ -2,456 +2,255 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <new>
 
 namespace vantrel::testing {
-
 namespace {
 
-constexpr HResult kInvalidObjectPath = static_cast<HResult>(0x8004103A);
-constexpr wchar_t kPathPrefix[] = L"\\\\VANTREL-TS\\ROOT\\CIMV2:Win32_Printer.DeviceID=\"";
+constexpr wchar_t kPathPrefix[] = L"Win32_Printer.DeviceID=\"";
 
-// WQL LIKE with % (any run) and _ (any one character), ignoring case.
-bool Like(const std::wstring& text, const std::wstring& pattern) {
-  // previous[j]: the text so far, less its last character, matches the
-  // first j pattern characters; current[j]: the text so far does.
-  std::vector<bool> previous(pattern.size() + 1, false);
-  previous[0] = true;
-  for (size_t j = 1; j <= pattern.size(); ++j)
-    previous[j] = previous[j - 1] && pattern[j - 1] == L'%';
-  for (wchar_t c : text) {
-    std::vector<bool> current(pattern.size() + 1, false);
-    for (size_t j = 1; j <= pattern.size(); ++j) {
-      wchar_t p = pattern[j - 1];
-      if (p == L'%')
-        current[j] = current[j - 1] || previous[j];
-      else
-        current[j] = previous[j - 1] && (p == L'_' || std::towupper(p) == std::towupper(c));
-    }
-    previous = std::move(current);
-  }
-  return previous[pattern.size()];
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
+  return text;
 }
 
-struct Token {
-  enum Kind { kWord, kString, kSymbol, kEnd } kind;
-  std::wstring text;
-};
-
-// Splits the query; false on a malformed literal or an unknown character.
-bool Tokenize(const std::wstring& query, std::vector<Token>* tokens) {
-  size_t i = 0;
-  while (i < query.size()) {
-    wchar_t c = query[i];
-    if (std::iswspace(c)) {
-      ++i;
-    } else if (std::iswalpha(c) || c == L'_') {
-      size_t start = i;
-      while (i < query.size() && (std::iswalnum(query[i]) || query[i] == L'_')) ++i;
-      tokens->push_back({Token::kWord, query.substr(start, i - start)});
-    } else if (c == L'\'') {
-      std::wstring value;
-      ++i;
-      for (;;) {
-        if (i >= query.size()) return false;
-        wchar_t d = query[i++];
-        if (d == L'\'') break;
-        if (d == L'\\') {
-          if (i >= query.size()) return false;
-          wchar_t e = query[i++];
-          if (e != L'\\' && e != L'\'' && e != L'"') return false;
-          value += e;
-        } else {
-          value += d;
-        }
-      }
-      tokens->push_back({Token::kString, value});
-    } else if (c == L'!' && i + 1 < query.size() && query[i + 1] == L'=') {
-      tokens->push_back({Token::kSymbol, L"!="});
-      i += 2;
-    } else if (c == L'<' && i + 1 < query.size() && query[i + 1] == L'>') {
-      tokens->push_back({Token::kSymbol, L"!="});
-      i += 2;
-    } else if (c == L'*' || c == L',' || c == L'=') {
-      tokens->push_back({Token::kSymbol, std::wstring(1, c)});
-      ++i;
-    } else {
-      return false;
-    }
-  }
-  tokens->push_back({Token::kEnd, L""});
-  return true;
+const std::wstring FakePrinter::*Column(const std::wstring& property) {
+  if (property == L"DeviceID" || property == L"Name") return &FakePrinter::name;
+  if (property == L"DriverName") return &FakePrinter::driverName;
+  if (property == L"PortName") return &FakePrinter::portName;
+  return nullptr;
 }
 
-bool IsWord(const Token& t, const wchar_t* word) {
-  return t.kind == Token::kWord && EqualsNoCase(t.text, word);
+// The rows of "SELECT ... FROM Win32_Printer", optionally followed by
+// " WHERE " and conditions "<property> LIKE|=|!= '<literal>'" joined by
+// " AND ", as the system writes them. Literals take backslash escapes; LIKE
+// patterns are '%text%' (text anywhere, case ignored like = and !=).
+HResult Query(const FakePrinterTable& printers, const std::wstring& query,
+              std::vector<FakePrinter>* rows) {
+  const std::wstring from = L" FROM Win32_Printer";
+  size_t i = query.find(from);
+  if (query.rfind(L"SELECT ", 0) != 0 || i == std::wstring::npos) return hresult::kWbemInvalidQuery;
+  struct Condition {
+    const std::wstring FakePrinter::*column;
+    std::wstring op, value;
+  };
+  std::vector<Condition> conditions;
+  for (i += from.size(); i < query.size(); ++i) {  // past each literal's closing quote
+    const std::wstring joiner = conditions.empty() ? L" WHERE " : L" AND ";
+    const size_t property = i + joiner.size();
+    const size_t op = query.find(L' ', property) + 1;  // 0 when there is none
+    const size_t literal = op ? query.find(L' ', op) + 1 : 0;
+    if (query.compare(i, joiner.size(), joiner) != 0 || !literal || query[literal] != L'\'')
+      return hresult::kWbemInvalidQuery;
+    Condition c{Column(query.substr(property, op - 1 - property)),
+                query.substr(op, literal - 1 - op), L""};
+    for (i = literal + 1; i < query.size() && query[i] != L'\''; ++i)
+      c.value += query[i] == L'\\' && i + 1 < query.size() ? query[++i] : query[i];
+    const bool like =
+        c.op == L"LIKE" && c.value.size() >= 2 && c.value.front() == L'%' && c.value.back() == L'%';
+    if (i >= query.size() || !c.column || !(like || c.op == L"=" || c.op == L"!="))
+      return hresult::kWbemInvalidQuery;
+    conditions.push_back(c);
+  }
+  for (const FakePrinter& printer : printers.rows()) {
+    auto holds = [&printer](const Condition& c) {
+      const std::wstring value = Upper(printer.*c.column);
+      if (c.op == L"LIKE")
+        return value.find(Upper(c.value.substr(1, c.value.size() - 2))) != std::wstring::npos;
+      return (value == Upper(c.value)) == (c.op == L"=");
+    };
+    if (std::all_of(conditions.begin(), conditions.end(), holds)) rows->push_back(printer);
+  }
+  return hresult::kOk;
 }
 
-// The printer's value of a property the query may name; false for others.
-bool PropertyOf(const FakePrinter& printer, const std::wstring& property, std::wstring* value) {
-  if (EqualsNoCase(property, L"DeviceID") || EqualsNoCase(property, L"Name")) {
-    *value = printer.name;
-  } else if (EqualsNoCase(property, L"DriverName")) {
-    *value = printer.driverName;
-  } else if (EqualsNoCase(property, L"PortName")) {
-    *value = printer.portName;
-  } else if (EqualsNoCase(property, L"__PATH")) {
-    *value = FakeWmi::PathOf(printer.name);
-  } else {
-    return false;
-  }
-  return true;
-}
-
-struct Condition {
-  std::wstring property;
-  std::wstring op;  // "LIKE", "=", "!="
-  std::wstring value;
-};
-
-// One object: a printer row, the class, the method signature, in- or
-// out-parameters. Properties are looked up without regard to case.
-class FakeWmiObject : public WmiObject {
- public:
-  enum class Kind { kInstance, kClass, kSignature, kInParams, kOutParams };
-
-  FakeWmiObject(FakeWmi& wmi, Kind kind) : wmi_(wmi), kind_(kind) {}
-
-  void Set(const std::wstring& name, WmiValue value) {
-    for (auto& [n, v] : properties_) {
-      if (EqualsNoCase(n, name)) {
-        v = std::move(value);
-        return;
-      }
-    }
-    properties_.emplace_back(name, std::move(value));
-  }
+// Any object: a printer row, the class, the method signature, parameters.
+struct FakeObject : WmiObject {
+  explicit FakeObject(FakeWmi& w) : wmi(w) {}
 
   HResult Get(const std::wstring& name, WmiValue* value) override {
-    if (auto fault = wmi_.Enter("Get", name)) return *fault;
-    for (auto& [n, v] : properties_) {
-      if (EqualsNoCase(n, name)) {
-        *value = v;
-        return hresult::kOk;
-      }
-    }
-    return wbem_error::kNotFound;
+    if (auto fault = wmi.Enter("Get", name)) return *fault;
+    auto it = properties.find(name);
+    if (it == properties.end()) return hresult::kWbemNotFound;
+    *value = it->second;
+    return hresult::kOk;
   }
-
   HResult Put(const std::wstring& name, const WmiValue& value) override {
-    if (auto fault = wmi_.Enter("Put", name)) return *fault;
-    if (kind_ == Kind::kInParams) {
-      if (!EqualsNoCase(name, L"NewPrinterName")) return wbem_error::kNotFound;
-      if (!std::holds_alternative<std::wstring>(value)) return wbem_error::kTypeMismatch;
-    }
-    Set(name, value);
+    if (auto fault = wmi.Enter("Put", name)) return *fault;
+    properties[name] = value;
     return hresult::kOk;
   }
-
   HResult GetMethod(const std::wstring& name, std::unique_ptr<WmiObject>* inSignature) override {
-    if (auto fault = wmi_.Enter("GetMethod", name)) return *fault;
-    if (kind_ != Kind::kClass || !EqualsNoCase(name, L"RenamePrinter"))
-      return wbem_error::kNotFound;
-    *inSignature = std::make_unique<FakeWmiObject>(wmi_, Kind::kSignature);
+    if (auto fault = wmi.Enter("GetMethod", name)) return *fault;
+    if (name != L"RenamePrinter") return hresult::kWbemNotFound;
+    *inSignature = std::make_unique<FakeObject>(wmi);
     return hresult::kOk;
   }
-
   HResult SpawnInstance(std::unique_ptr<WmiObject>* instance) override {
-    if (auto fault = wmi_.Enter("SpawnInstance", L"")) return *fault;
-    if (kind_ != Kind::kSignature) return hresult::kFail;
-    auto params = std::make_unique<FakeWmiObject>(wmi_, Kind::kInParams);
-    params->Set(L"NewPrinterName", std::monostate{});
-    *instance = std::move(params);
+    if (auto fault = wmi.Enter("SpawnInstance")) return *fault;
+    *instance = std::make_unique<FakeObject>(wmi);
     return hresult::kOk;
   }
 
-  Kind kind() const { return kind_; }
-  const WmiValue* Find(const std::wstring& name) const {
-    for (auto& [n, v] : properties_)
-      if (EqualsNoCase(n, name)) return &v;
-    return nullptr;
-  }
+  std::map<std::wstring, WmiValue> properties;
 
- private:
-  FakeWmi& wmi_;
-  Kind kind_;
-  std::vector<std::pair<std::wstring, WmiValue>> properties_;
+  FakeWmi& wmi;
 };
 
-class FakeEnumerator : public WmiEnumerator {
- public:
-  FakeEnumerator(FakeWmi& wmi, std::vector<FakePrinter> rows) : wmi_(wmi), rows_(std::move(rows)) {}
+struct FakeEnumerator : WmiEnumerator {
+  FakeEnumerator(FakeWmi& w, std::vector<FakePrinter> rows) : wmi(w), rows_(std::move(rows)) {}
 
   HResult Next(int32_t timeout, uint32_t count,
                std::vector<std::unique_ptr<WmiObject>>* objects) override {
     objects->clear();
-    wmi_.lastNextTimeout = timeout;
-    wmi_.lastNextCount = count;
-    if (auto fault = wmi_.Enter("Next", L"")) return *fault;
-    while (objects->size() < count && next_ < rows_.size()) {
-      const FakePrinter& row = rows_[next_++];
-      auto object = std::make_unique<FakeWmiObject>(wmi_, FakeWmiObject::Kind::kInstance);
-      object->Set(L"__PATH", FakeWmi::PathOf(row.name));
-      object->Set(L"DeviceID", row.name);
-      object->Set(L"Name", row.name);
-      object->Set(L"DriverName", row.driverName);
-      object->Set(L"PortName", row.portName);
+    wmi.lastNextTimeout = timeout;
+    wmi.lastNextCount = count;
+    if (auto fault = wmi.Enter("Next")) return *fault;
+    for (; objects->size() < count && next_ < rows_.size(); ++next_) {
+      auto object = std::make_unique<FakeObject>(wmi);
+      const FakePrinter& row = rows_[next_];  // the properties the system reads
+      object->properties = {{L"__PATH", kPathPrefix + row.name + L"\""},
+                            {L"DeviceID", row.name},
+                            {L"DriverName", row.driverName}};
       objects->push_back(std::move(object));
     }
     return objects->size() == count ? hresult::kOk : hresult::kFalse;
   }
 
- private:
-  FakeWmi& wmi_;
+  FakeWmi& wmi;
   std::vector<FakePrinter> rows_;
   size_t next_ = 0;
 };
 
-class FakeServices : public WmiServices {
- public:
-  explicit FakeServices(FakeWmi& wmi) : wmi_(wmi) {}
-  ~FakeServices() override { wmi_.releases.push_back("Services"); }
+struct FakeServices : WmiServices {
+  explicit FakeServices(FakeWmi& w) : wmi(w) {}
+  ~FakeServices() override { wmi.releases.push_back("Services"); }
 
   HResult ExecQuery(const std::wstring& language, const std::wstring& query, int32_t flags,
                     std::unique_ptr<WmiEnumerator>* enumerator) override {
-    wmi_.queries.push_back(query);
-    wmi_.lastQueryFlags = flags;
-    if (auto fault = wmi_.Enter("ExecQuery", L"")) return *fault;
-    if (!EqualsNoCase(language, L"WQL")) return wbem_error::kInvalidQueryType;
-    std::vector<std::wstring> names;
-    HResult hr = wmi_.Evaluate(query, &names);
-    if (hresult::Failed(hr)) return hr;
+    wmi.queries.push_back(query);
+    wmi.lastQueryFlags = flags;
+    if (auto fault = wmi.Enter("ExecQuery")) return *fault;
+    if (language != L"WQL") return hresult::kFail;
     std::vector<FakePrinter> rows;
-    for (const std::wstring& name : names) rows.push_back(*wmi_.FindPrinter(name));
-    *enumerator = std::make_unique<FakeEnumerator>(wmi_, std::move(rows));
+    if (HResult hr = Query(wmi.printers, query, &rows); hresult::Failed(hr)) return hr;
+    *enumerator = std::make_unique<FakeEnumerator>(wmi, std::move(rows));
     return hresult::kOk;
   }
 
   HResult GetObject(const std::wstring& path, std::unique_ptr<WmiObject>* object) override {
-    if (auto fault = wmi_.Enter("GetObject", path)) return *fault;
-    if (!EqualsNoCase(path, L"Win32_Printer")) return wbem_error::kNotFound;
-    *object = std::make_unique<FakeWmiObject>(wmi_, FakeWmiObject::Kind::kClass);
+    if (auto fault = wmi.Enter("GetObject", path)) return *fault;
+    if (path != L"Win32_Printer") return hresult::kWbemNotFound;
+    *object = std::make_unique<FakeObject>(wmi);
     return hresult::kOk;
   }
 
+  // Renames the printer the path names; a clash is a ReturnValue, not a
+  // failed call.
   HResult ExecMethod(const std::wstring& objectPath, const std::wstring& method,
                      WmiObject* inParams, std::unique_ptr<WmiObject>* outParams) override {
-    if (auto fault = wmi_.Enter("ExecMethod", method)) return *fault;
-    if (!EqualsNoCase(method, L"RenamePrinter")) return wbem_error::kInvalidMethod;
-    std::wstring newName;
-    auto* params = dynamic_cast<FakeWmiObject*>(inParams);
-    if (params) {
-      if (const WmiValue* v = params->Find(L"NewPrinterName"))
-        if (const auto* text = std::get_if<std::wstring>(v)) newName = *text;
-    }
-    HResult status = hresult::kOk;
-    int32_t returnValue = wmi_.Rename(objectPath, newName, &status);
-    if (hresult::Failed(status)) return status;
+    if (auto fault = wmi.Enter("ExecMethod", method)) return *fault;
+    const size_t prefix = std::size(kPathPrefix) - 1;
+    if (method != L"RenamePrinter") return hresult::kFail;
+    if (objectPath.rfind(kPathPrefix, 0) != 0 || objectPath.size() <= prefix)
+      return static_cast<HResult>(0x8004103A);  // WBEM_E_INVALID_OBJECT_PATH
+    const std::wstring deviceId = objectPath.substr(prefix, objectPath.size() - prefix - 1);
+    if (!wmi.printers.Find(deviceId)) return hresult::kWbemNotFound;
+    auto* params = dynamic_cast<FakeObject*>(inParams);
+    const auto* name =
+        params ? std::get_if<std::wstring>(&params->properties[L"NewPrinterName"]) : nullptr;
+    int32_t returnValue = 87;  // ERROR_INVALID_PARAMETER: no name given
+    if (auto forced = wmi.Fire("RenamePrinter", "RenamePrinter"))
+      returnValue = *forced;
+    else if (name && !name->empty())
+      returnValue = wmi.printers.Rename(deviceId, *name) ? 0 : kPrinterAlreadyExists;
     if (outParams) {
-      auto out = std::make_unique<FakeWmiObject>(wmi_, FakeWmiObject::Kind::kOutParams);
-      out->Set(L"ReturnValue", returnValue);
+      auto out = std::make_unique<FakeObject>(wmi);
+      out->properties[L"ReturnValue"] = returnValue;
       *outParams = std::move(out);
     }
     return hresult::kOk;
   }
 
- private:
-  FakeWmi& wmi_;
+  FakeWmi& wmi;
 };
 
-class FakeLocator : public WmiLocator {
- public:
-  explicit FakeLocator(FakeWmi& wmi) : wmi_(wmi) {}
-  ~FakeLocator() override { wmi_.releases.push_back("Locator"); }
+struct FakeLocator : WmiLocator {
+  explicit FakeLocator(FakeWmi& w) : wmi(w) {}
+  ~FakeLocator() override { wmi.releases.push_back("Locator"); }
 
   HResult ConnectServer(const std::wstring& resource,
                         std::unique_ptr<WmiServices>* services) override {
-    wmi_.lastResource = resource;
-    if (auto fault = wmi_.Enter("ConnectServer", resource)) return *fault;
-    if (!EqualsNoCase(resource, L"ROOT\\CIMV2")) return wbem_error::kInvalidNamespace;
-    *services = std::make_unique<FakeServices>(wmi_);
+    wmi.lastResource = resource;
+    if (auto fault = wmi.Enter("ConnectServer")) return *fault;
+    if (resource != L"ROOT\\CIMV2") return hresult::kFail;
+    *services = std::make_unique<FakeServices>(wmi);
     return hresult::kOk;
   }
 
- private:
-  FakeWmi& wmi_;
+  FakeWmi& wmi;
 };
 
 }  // namespace
 
+void FakePrinterTable::Add(FakePrinter printer) {
+  index_.emplace(Upper(printer.name), rows_.size());
+  rows_.push_back(std::move(printer));
+}
+
+const FakePrinter* FakePrinterTable::Find(const std::wstring& name) const {
+  auto it = index_.find(Upper(name));
+  return it == index_.end() ? nullptr : &rows_[it->second];
+}
+
+bool FakePrinterTable::Rename(const std::wstring& from, const std::wstring& to) {
+  auto source = index_.find(Upper(from));
+  if (source == index_.end()) return false;
+  const size_t row = source->second;
+  if (auto holder = index_.find(Upper(to)); holder != index_.end() && holder->second != row)
+    return false;
+  index_.erase(source);
+  index_[Upper(to)] = row;
+  rows_[row].name = to;
+  return true;
+}
+
+bool FakePrinterTable::Remove(const std::wstring& name) {
+  auto it = index_.find(Upper(name));
+  if (it == index_.end()) return false;
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  index_.clear();
+  for (size_t i = 0; i < rows_.size(); ++i) index_.emplace(Upper(rows_[i].name), i);
+  return true;
+}
+
+std::vector<std::wstring> FakePrinterTable::Names() const {
+  std::vector<std::wstring> names;
+  for (const FakePrinter& p : rows_) names.push_back(p.name);
+  return names;
+}
+
 HResult FakeWmi::CreateLocator(std::unique_ptr<WmiLocator>* locator) {
-  if (auto fault = Enter("CreateLocator", L"")) return *fault;
+  if (auto fault = Enter("CreateLocator")) return *fault;
   *locator = std::make_unique<FakeLocator>(*this);
   return hresult::kOk;
 }
 
-void FakeWmi::AddPrinter(const std::wstring& name, const std::wstring& driverName,
-                         const std::wstring& portName) {
-  printers.Add({name, driverName, portName});
-}
-
-const FakePrinter* FakeWmi::FindPrinter(const std::wstring& name) const {
-  return printers.Find(name);
-}
-
-std::vector<std::wstring> FakeWmi::PrinterNames() const { return printers.Names(); }
-
-void FakeWmi::FailCall(const std::string& call, int occurrence, HResult status) {
-  faults_.push_back({call, occurrence, status});
-}
-
-void FakeWmi::ForceReturnValue(int occurrence, int32_t returnValue) {
-  forcedReturnValues_.emplace_back(renameCalls_ + occurrence, returnValue);
-}
-
-int FakeWmi::CallCount(const std::string& call) const {
-  auto it = counts_.find(call);
-  return it == counts_.end() ? 0 : it->second;
-}
-
-void FakeWmi::ResetCounts() {
-  counts_.clear();
-  totalCalls_ = 0;
-}
-
 std::optional<HResult> FakeWmi::Enter(const std::string& call, const std::wstring& argument) {
-  std::string detailed = call;
-  if (!argument.empty()) {
-    detailed += ':';
-    for (wchar_t c : argument) detailed += c < 0x80 ? static_cast<char>(c) : '?';
-  }
+  const std::string detailed = call + ':' + std::string(argument.begin(), argument.end());
   ++totalCalls_;
   ++counts_[call];
-  if (detailed != call) ++counts_[detailed];
+  if (!argument.empty()) ++counts_[detailed];
+  return Fire(call, detailed);
+}
+
+std::optional<HResult> FakeWmi::Fire(const std::string& call, const std::string& detailed) {
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
-    if (it->call != call && it->call != detailed) continue;
-    if (--it->remaining > 0) continue;
-    HResult status = it->status;
-    bool throws = it->throws;
+    if ((it->call != call && it->call != detailed) || --it->remaining > 0) continue;
+    const HResult status = it->status;
     faults_.erase(it);
-    if (throws) throw std::bad_alloc();
     return status;
   }
   return std::nullopt;
-}
-
-std::optional<int32_t> FakeWmi::TakeForcedReturnValue() {
-  ++renameCalls_;
-  for (auto it = forcedReturnValues_.begin(); it != forcedReturnValues_.end(); ++it) {
-    if (it->first != renameCalls_) continue;
-    int32_t value = it->second;
-    forcedReturnValues_.erase(it);
-    return value;
-  }
-  return std::nullopt;
-}
-
-std::wstring FakeWmi::PathOf(const std::wstring& name) {
-  std::wstring path = kPathPrefix;
-  for (wchar_t c : name) {
-    if (c == L'\\' || c == L'"') path += L'\\';
-    path += c;
-  }
-  return path + L"\"";
-}
-
-int32_t FakeWmi::Rename(const std::wstring& objectPath, const std::wstring& newName,
-                        HResult* status) {
-  const std::wstring prefix = kPathPrefix;
-  if (objectPath.size() < prefix.size() + 1 ||
-      !EqualsNoCase(objectPath.substr(0, prefix.size()), prefix) || objectPath.back() != L'"') {
-    *status = kInvalidObjectPath;
-    return 0;
-  }
-  std::wstring deviceId;
-  for (size_t i = prefix.size(); i + 1 < objectPath.size(); ++i) {
-    if (objectPath[i] == L'\\' && i + 2 < objectPath.size()) ++i;
-    deviceId += objectPath[i];
-  }
-  const FakePrinter* printer = printers.Find(deviceId);
-  if (!printer) {
-    *status = wbem_error::kNotFound;
-    return 0;
-  }
-  *status = hresult::kOk;
-  if (auto forced = TakeForcedReturnValue()) return *forced;
-  if (newName.empty()) return kRenameInvalidParameter;
-  return printers.Rename(deviceId, newName) ? 0 : kPrinterAlreadyExists;
-}
-
-HResult FakeWmi::Evaluate(const std::wstring& query, std::vector<std::wstring>* names) const {
-  std::vector<Token> tokens;
-  if (!Tokenize(query, &tokens)) return hresult::kWbemInvalidQuery;
-  size_t i = 0;
-  auto at = [&]() -> const Token& { return tokens[i]; };
-
-  if (!IsWord(at(), L"SELECT")) return hresult::kWbemInvalidQuery;
-  ++i;
-  std::wstring ignored;
-  const FakePrinter probe;
-  if (at().kind == Token::kSymbol && at().text == L"*") {
-    ++i;
-  } else {
-    for (;;) {
-      if (at().kind != Token::kWord || !PropertyOf(probe, at().text, &ignored))
-        return hresult::kWbemInvalidQuery;
-      ++i;
-      if (at().kind == Token::kSymbol && at().text == L",") {
-        ++i;
-        continue;
-      }
-      break;
-    }
-  }
-  if (!IsWord(at(), L"FROM")) return hresult::kWbemInvalidQuery;
-  ++i;
-  if (at().kind != Token::kWord) return hresult::kWbemInvalidQuery;
-  if (!EqualsNoCase(at().text, L"Win32_Printer")) return wbem_error::kInvalidClass;
-  ++i;
-
-  std::vector<Condition> conditions;
-  if (IsWord(at(), L"WHERE")) {
-    ++i;
-    for (;;) {
-      Condition condition;
-      if (at().kind != Token::kWord || !PropertyOf(probe, at().text, &ignored))
-        return hresult::kWbemInvalidQuery;
-      condition.property = at().text;
-      ++i;
-      if (IsWord(at(), L"LIKE"))
-        condition.op = L"LIKE";
-      else if (at().kind == Token::kSymbol && (at().text == L"=" || at().text == L"!="))
-        condition.op = at().text;
-      else
-        return hresult::kWbemInvalidQuery;
-      ++i;
-      if (at().kind != Token::kString) return hresult::kWbemInvalidQuery;
-      condition.value = at().text;
-      ++i;
-      conditions.push_back(condition);
-      if (!IsWord(at(), L"AND")) break;
-      ++i;
-    }
-  }
-  if (at().kind != Token::kEnd) return hresult::kWbemInvalidQuery;
-
-  names->clear();
-  for (const FakePrinter& printer : printers) {
-    bool keep = true;
-    for (const Condition& c : conditions) {
-      std::wstring value;
-      PropertyOf(printer, c.property, &value);
-      if (c.op == L"LIKE")
-        keep = Like(value, c.value);
-      else if (c.op == L"=")
-        keep = EqualsNoCase(value, c.value);
-      else
-        keep = !EqualsNoCase(value, c.value);
-      if (!keep) break;
-    }
-    if (keep) names->push_back(printer.name);
-  }
-  return hresult::kOk;
 }
 
 }  // namespace vantrel::testing

@@ -2,27 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "service/log.h"
 #include "settings/settings.h"
 #include "tests/fakes/fake_terminal_services.h"
+#include "tests/fakes/recording_log_sink.h"
 
 namespace vantrel {
 namespace {
-
-// Keeps the whole log as one text so a case states its transcript at once.
-class TranscriptSink : public LogSink {
- public:
-  explicit TranscriptSink(std::shared_ptr<std::wstring> text) : text_(text) {}
-  bool Open() override { return true; }
-  void WriteAndFlush(const std::wstring& text) override { *text_ += text; }
-
- private:
-  std::shared_ptr<std::wstring> text_;
-};
 
 const std::wstring kWas = L"Checked whether the session id was valid, and it was\n";
 const std::wstring kWasNot = L"Checked whether the session id was valid, and it was not\n";
@@ -37,34 +25,15 @@ std::wstring NotANumber(const std::wstring& digits) {
          digits + L" as the session ID\n";
 }
 
-class NameCompositionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetSettingsForTesting();
-    SetSettingsRegistry(nullptr);
-    logEnabled = true;
-    SetLogSink(std::make_unique<TranscriptSink>(log_));
-    wts_.AddSession(3, L"alice", L"CLIENT7");
-    wts_.AddSession(5, L"carol", L"HOST5");
-    wts_.AddSession(12, L"bob", L"PC12");
-  }
-  void TearDown() override {
-    SetLogSink(nullptr);
-    logEnabled = false;
-    ResetSettingsForTesting();
-  }
-  ComposedName Compose(const std::wstring& name, const std::wstring& format, bool strip) {
-    log_->clear();
-    GetSettings().NamingFormat = format;
-    GetSettings().StripParens = strip;
-    return ComposeNewName(wts_, name);
-  }
-
-  testing::FakeTerminalServices wts_;
-  std::shared_ptr<std::wstring> log_ = std::make_shared<std::wstring>();
-};
-
-TEST_F(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
+TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
+  testing::FakeTerminalServices wts;
+  wts.AddSession(3, L"alice", L"CLIENT7");
+  wts.AddSession(5, L"carol", L"HOST5");
+  wts.AddSession(12, L"bob", L"PC12");
+  wts.AddSession(20, L"dave", L"");
+  wts.AddSession(4, L"erin", L"PC4");  // known, but neither name can be had
+  wts.FailQuery(4, WtsInfoClass::kUserName, 5);
+  wts.FailQuery(4, WtsInfoClass::kClientName, 1722);
   struct Case {
     std::wstring name, format;
     bool strip;
@@ -84,6 +53,11 @@ TEST_F(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
       {L"HP (redirected 3)", L"%username%-%username%", false, 3, L"alice-%username%", kWas},
       {L"HP (redirected 3)", L"%hostname%/%clientname%", false, 3, L"CLIENT7/CLIENT7", kWas},
       {L"HP (redirected 3)", L"", false, 3, L"", kWas},
+      // One name known: the other is replaced by nothing; neither: tokens stay.
+      {L"HP (redirected 20)", L"%username%@%clientname%", false, 20, L"dave@", kWas},
+      {L"HP (redirected 4)", L"%printername% %username% %clientname%", false, 4,
+       L"HP %username% %clientname%",
+       kWas + L"Could not get the WTSUserName, 5\nCould not get the WTSClientName, 1722\n"},
       {L"Printer 3", kFull, false, -1, L"", NoParen(L"Printer 3")},
       {L"a) b (c", kFull, false, -1, L"", NoParen(L"a) b (c")},
       {L"Printer ()", kFull, false, -1, L"", kNoRun},
@@ -93,46 +67,24 @@ TEST_F(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
       {L"HP (x) in session 4294967299", kFull, false, -1, L"", NotANumber(L"4294967299")},
       {L"HP (x) in session 2147483648", kFull, false, -1, L"", NotANumber(L"2147483648")},
   };
+  testing::RecordedLog log;
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.name) + " / " + ::testing::PrintToString(c.format));
-    ComposedName result = Compose(c.name, c.format, c.strip);
+    log.Clear();
+    GetSettings().NamingFormat = c.format;
+    GetSettings().StripParens = c.strip;
+    ComposedName result = ComposeNewName(wts, c.name);
     EXPECT_EQ(result.ok, c.session >= 0);
     EXPECT_EQ(result.sessionId, c.session);
-    std::wstring log = c.logBeforeResult;
-    if (c.session >= 0) {
-      EXPECT_EQ(result.newName, c.newName);
-      log += L"The printer named " + c.name + L" should be renamed " + c.newName +
-             L" for session " + std::to_wstring(c.session) + L"\n";
-    } else {
-      EXPECT_EQ(result.newName, c.name);
-    }
-    EXPECT_EQ(*log_, log);
+    EXPECT_EQ(result.newName, c.session >= 0 ? c.newName : c.name);
+    EXPECT_EQ(
+        log.Text(),
+        c.logBeforeResult +
+            (c.session < 0 ? L""
+                           : L"The printer named " + c.name + L" should be renamed " + c.newName +
+                                 L" for session " + std::to_wstring(c.session) + L"\n"));
   }
-}
-
-TEST_F(NameCompositionTest, ValidatesTheInsideRunBeforeLookingAfterTheParentheses) {
-  Compose(L"HP (from CLIENT7) in session 3", L"%username%", false);
-  using Q = std::pair<uint32_t, WtsInfoClass>;
-  EXPECT_EQ(wts_.queries, (std::vector<Q>{{7, WtsInfoClass::kConnectState},
-                                          {3, WtsInfoClass::kUserName},
-                                          {3, WtsInfoClass::kClientName}}));
-}
-
-TEST_F(NameCompositionTest, SessionTokensStayWhenNeitherNameIsKnown) {
-  wts_.FailQuery(3, WtsInfoClass::kUserName, 5);
-  wts_.FailQuery(3, WtsInfoClass::kClientName, 1722);
-  ComposedName result =
-      Compose(L"HP (redirected 3)", L"%printername% %username% %clientname%", false);
-  EXPECT_TRUE(result.ok);
-  EXPECT_EQ(result.newName, L"HP %username% %clientname%");
-  EXPECT_EQ(*log_, kWas +
-                       L"Could not get the WTSUserName, 5\nCould not get the WTSClientName, 1722\n"
-                       L"The printer named HP (redirected 3) should be renamed HP %username% "
-                       L"%clientname% for session 3\n");
-
-  // One name known: the other is replaced by nothing.
-  wts_.AddSession(20, L"dave", L"");
-  EXPECT_EQ(Compose(L"HP (redirected 20)", L"%username%@%clientname%", false).newName, L"dave@");
+  ResetSettingsForTesting();
 }
 
 TEST(ReplaceFirstNoCaseTest, ReplacesTheFirstAsciiCaselessMatchOnly) {

@@ -2,178 +2,154 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "service/engine/printer_query.h"
 #include "tests/service/engine/printers_fixture.h"
 
-namespace vantrel::printers_test {
+namespace vantrel::testing {
 namespace {
 
-using Lines = std::vector<std::wstring>;
+const std::wstring kHead =
+    L"SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer WHERE PortName LIKE "
+    L"'%";
 
-TEST_F(PrintersTest, ConnectsToTheCimv2Namespace) {
-  auto printers = MakePrinters();
-  EXPECT_TRUE(printers->IsConnected());
-  EXPECT_EQ(wmi.lastResource, L"ROOT\\CIMV2");
-  EXPECT_TRUE(TakeLog().empty());
+TEST(PrinterQueryTest, BuildsTheExactText) {
+  EXPECT_EQ(BuildPrinterQuery(false, {}, {}), kHead + L"%'");
+  // Drivers in stored order, then names in the order given; only
+  // backslashes and apostrophes are escaped.
+  EXPECT_EQ(BuildPrinterQuery(true, {L"O'Neil \\ Sons", L"Alpha PS"},
+                              {L"\\\\srv\\q", L"P (from C7) \"x\" 100%"}),
+            kHead +
+                L"TS%' AND DriverName != 'O\\'Neil \\\\ Sons' AND DriverName != 'Alpha PS' AND "
+                L"DeviceID != '\\\\\\\\srv\\\\q' AND DeviceID != 'P (from C7) \"x\" 100%'");
 }
 
-struct ConnectFailure {
-  const char* call;
-  HResult status;
-  Lines log;
-};
-
-TEST_F(PrintersTest, AFailedConnectionStaysUnconnectedForLife) {
-  const ConnectFailure cases[] = {
-      {"CreateLocator", hresult::kFail, {}},
-      {"CreateLocator", hresult::kFalse, {}},  // success without a locator
-      {"ConnectServer", static_cast<HResult>(0x80041003), {}},
-      {"ConnectServer",
-       hresult::kOutOfMemory,
-       {L"Ran out of memory while connecting to WMI, so no printers will be renamed\n"}},
+TEST_F(PrintersTest, AnUnconnectedEngineOnlyAnnouncesItsPasses) {
+  const std::pair<const char*, HResult> failures[] = {
+      {"CreateLocator", hresult::kFail},
+      {"CreateLocator", hresult::kFalse},  // success without a locator
+      {"ConnectServer", static_cast<HResult>(0x80041003)},
+      {"ConnectServer", hresult::kOutOfMemory},
   };
-  for (const ConnectFailure& c : cases) {
-    SCOPED_TRACE(c.call);
-    wmi.releases.clear();
-    wmi.queries.clear();
-    wmi.FailCall(c.call, 1, c.status);
-    auto printers = MakePrinters();
-    EXPECT_FALSE(printers->IsConnected());
-    EXPECT_EQ(TakeLog(), c.log);
+  for (const auto& [call, status] : failures) {
+    SCOPED_TRACE(call);
+    Reset();
+    server->wmi.AddPrinter(L"HP (redirected 3)");
+    server->wmi.FailCall(call, 1, status);
+    Printers printers(server->ports);
+    EXPECT_FALSE(printers.IsConnected());
     // A locator that connected nowhere is not kept.
-    if (std::string(c.call) == "ConnectServer") {
-      EXPECT_EQ(wmi.releases, (std::vector<std::string>{"Locator"}));
-    }
-
-    wmi.AddPrinter(L"HP (redirected 3)");
-    printers->RunRenamePass();
-    printers->RunRenamePass();
-    EXPECT_EQ(TakeLog(),
-              (Lines{L"We want to rename printers now\n", L"We want to rename printers now\n"}));
-    EXPECT_TRUE(wmi.queries.empty());
-    wmi.printers.Clear();
+    EXPECT_EQ(server->wmi.releases.size(), std::string(call) == "ConnectServer" ? 1u : 0u);
+    printers.RunRenamePass();
+    printers.RunRenamePass();
+    EXPECT_EQ(
+        log.Text(),
+        (status == hresult::kOutOfMemory
+             ? L"Ran out of memory while connecting to WMI, so no printers will be renamed\n"
+             : L"") +
+            std::wstring(L"We want to rename printers now\nWe want to rename printers now\n"));
   }
 }
 
-TEST_F(PrintersTest, ReleasesServicesBeforeTheLocator) {
-  MakePrinters().reset();
-  EXPECT_EQ(wmi.releases, (std::vector<std::string>{"Services", "Locator"}));
-}
-
-TEST_F(PrintersTest, QueriesWithTheFlagsAndBatchSizeOfTheEnumeration) {
-  wmi.AddPrinter(L"Local", L"Generic", L"USB001");
-  auto printers = MakePrinters();
-  printers->RunRenamePass();
-  ASSERT_EQ(wmi.queries.size(), 1u);
-  EXPECT_EQ(wmi.queries[0], printers->BuildPrinterQuery());
-  EXPECT_EQ(wmi.lastQueryFlags, 0x120);
-  EXPECT_EQ(wmi.lastNextTimeout, -1);
-  EXPECT_EQ(wmi.lastNextCount, 10u);
-}
-
-struct BatchCase {
-  int printers;
-  int expectedNextCalls;
-};
-
-// Every listed printer is handled whatever the batch boundaries, and a full
-// batch is always followed by another Next.
+// Every listed printer is handled whatever the batch boundaries (a full
+// batch is always followed by another Next), the rename method is fetched
+// once per pass, and the services go before the locator.
 TEST_F(PrintersTest, HandlesEveryBatch) {
-  const BatchCase cases[] = {{0, 1}, {9, 1}, {10, 2}, {25, 3}};
-  for (const BatchCase& c : cases) {
+  struct Case {
+    size_t printers;
+    int nextCalls;
+  };
+  for (const Case& c : {Case{0, 1}, Case{9, 1}, Case{10, 2}, Case{25, 3}}) {
     SCOPED_TRACE(c.printers);
-    wmi.printers.Clear();
-    wmi.ResetCounts();
-    for (int i = 0; i < c.printers; ++i) wmi.AddPrinter(L"Plain " + std::to_wstring(i));
-    auto printers = MakePrinters();
-    printers->RunRenamePass();
-    EXPECT_EQ(wmi.CallCount("Next"), c.expectedNextCalls);
-    int handled = 0;
-    for (const std::wstring& line : TakeLog())
-      if (line.rfind(L"Have current name Plain ", 0) == 0) ++handled;
-    EXPECT_EQ(handled, c.printers);
+    Reset();
+    AddRedirected(c.printers);
+    {
+      Printers printers(server->ports);
+      printers.RunRenamePass();
+      EXPECT_EQ(printers.RenamedBySession()[3].size(), c.printers);
+    }
+    const FakeWmi& wmi = server->wmi;
+    EXPECT_EQ(std::tuple(wmi.lastQueryFlags, wmi.lastNextTimeout, wmi.lastNextCount),
+              std::tuple(0x120, -1, 10u));
+    EXPECT_EQ(wmi.CallCount("Next"), c.nextCalls);
+    EXPECT_EQ(wmi.CallCount("GetObject") + wmi.CallCount("GetMethod"), c.printers ? 2 : 0);
+    EXPECT_EQ(wmi.releases, (std::vector<std::string>{"Services", "Locator"}));
   }
 }
 
-TEST_F(PrintersTest, AFailedQueryHandlesNoPrinter) {
-  wmi.AddPrinter(L"HP (redirected 3)");
-  auto printers = MakePrinters();
-  wmi.FailCall("ExecQuery", 1, hresult::kWbemInvalidQuery);
-  printers->RunRenamePass();
-  EXPECT_EQ(TakeLog(), (Lines{L"We want to rename printers now\n",
-                              Line(L"Printer query is %s\n", printers->BuildPrinterQuery()),
-                              L"All done renaming printers\n"}));
+// A failed enumeration keeps what was handled; running out of memory ends
+// the pass, not the service. Either way the next pass starts afresh.
+TEST_F(PrintersTest, AFailedPassKeepsWhatWasHandled) {
+  const std::wstring oom = L"Ran out of memory, so this rename pass ends here\n";
+  struct Case {
+    const char* call;
+    int occurrence;
+    HResult status;
+    size_t renamed;
+    std::wstring last;
+  };
+  const Case cases[] = {
+      {"ExecQuery", 1, hresult::kFail, 0, kDone},  {"Next", 1, hresult::kFail, 0, kDone},
+      {"Next", 2, hresult::kFail, 10, kDone},      {"ExecQuery", 1, hresult::kOutOfMemory, 0, oom},
+      {"Next", 2, hresult::kOutOfMemory, 10, oom}, {"ExecMethod", 3, hresult::kOutOfMemory, 2, oom},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    Reset();
+    AddRedirected(15);
+    Printers printers(server->ports);
+    server->wmi.FailCall(c.call, c.occurrence, c.status);
+    EXPECT_NO_THROW(printers.RunRenamePass());
+    EXPECT_EQ(printers.RenamedBySession()[3].size(), c.renamed);
+    EXPECT_EQ(log.messages().back(), c.last);
+    EXPECT_EQ(log.Contains(L"Query succeeded, going to start iterating printers\n"),
+              std::string(c.call) != "ExecQuery");
+    printers.RunRenamePass();
+    EXPECT_EQ(printers.RenamedBySession()[3].size(), 15u);
+  }
 }
 
-TEST_F(PrintersTest, AFailedNextKeepsWhatWasHandled) {
-  for (int i = 0; i < 15; ++i) wmi.AddPrinter(L"Plain " + std::to_wstring(i));
-  auto printers = MakePrinters();
-  wmi.FailCall("Next", 2, hresult::kFail);
-  printers->RunRenamePass();
-  Lines log = TakeLog();
-  EXPECT_EQ(log.back(), L"All done renaming printers\n");
-  EXPECT_EQ(log[log.size() - 3], L"Have current name Plain 9\n");
-  EXPECT_EQ(wmi.CallCount("Next"), 2);
-}
-
-// Names given are excluded in ascending session order, each session's in
-// the order given, whatever order the sessions were renamed in.
-TEST_F(PrintersTest, QueryExcludesEveryNameGivenBySession) {
-  wts.AddSession(10, L"carol", L"PC10");
-  accounts.AddUser(L"carol", L"S-1-5-21-100-200-300-1003");
-  wmi.AddPrinter(L"Tenth (redirected 10)");
-  wmi.AddPrinter(L"Beta (redirected 3)");
-  wmi.AddPrinter(L"Alpha (redirected 3)");
+// Names given stay excluded, sessions in ascending order and each session's
+// names in the order given, until the session is forgotten.
+TEST_F(PrintersTest, ExcludesEveryNameGivenUntilTheSessionIsForgotten) {
+  server->AddUser(10, L"o'brien", L"PC10", L"S-1-5-21-100-200-300-1010");
+  server->wmi.AddPrinter(L"Tenth (redirected 10)");
+  server->wmi.AddPrinter(L"Beta (redirected 3)");
+  server->wmi.AddPrinter(L"Alpha (redirected 3)");
+  server->wmi.AddPrinter(L"Faxed (redirected 3)", L"Fax");
+  server->wmi.AddPrinter(L"Local (redirected 3)", L"Generic", L"USB001");
   settings().OnlyRenTS = true;
-  settings().DoNotRenList = {L"Fax"};
-  auto printers = MakePrinters();
-  printers->RunRenamePass();
+  settings().DoNotRenList = {L"Fax", L"Zeta"};
+  Printers printers(server->ports);
+  printers.RunRenamePass();
+  EXPECT_EQ(server->wmi.printers.Names(),
+            (Names{L"Tenth for o'brien", L"Beta for alice", L"Alpha for alice",
+                   L"Faxed (redirected 3)", L"Local (redirected 3)"}));
+  EXPECT_EQ(printers.BuildPrinterQuery(),
+            kHead +
+                L"TS%' AND DriverName != 'Fax' AND DriverName != 'Zeta' AND DeviceID != 'Beta for "
+                L"alice' AND DeviceID != 'Alpha for alice' AND DeviceID != 'Tenth for o\\'brien'");
+  EXPECT_EQ(Pass(printers), kDone);  // nothing listed
 
-  const std::wstring expected =
-      L"SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer WHERE PortName "
-      L"LIKE '%TS%' AND DriverName != 'Fax' AND DeviceID != 'Beta for alice' AND DeviceID != "
-      L"'Alpha for alice' AND DeviceID != 'Tenth for carol'";
-  EXPECT_EQ(printers->BuildPrinterQuery(), expected);
-
-  // Both printers of session 3 stay hidden, not only the last one renamed.
-  TakeLog();
-  printers->RunRenamePass();
-  Lines expectedLog = {
-      L"We want to rename printers now\n", Line(L"Printer query is %s\n", expected),
-      L"Query succeeded, going to start iterating printers\n", L"All done renaming printers\n"};
-  EXPECT_EQ(TakeLog(), expectedLog);
-}
-
-TEST_F(PrintersTest, ForgetSessionDropsEveryNameOfThatSessionOnly) {
-  wmi.AddPrinter(L"Alpha (redirected 3)");
-  wmi.AddPrinter(L"Beta (redirected 3)");
-  wmi.AddPrinter(L"Gamma (redirected 5)");
-  auto printers = MakePrinters();
-  printers->RunRenamePass();
-  ASSERT_EQ(printers->RenamedBySession().size(), 2u);
-  TakeLog();
-
-  printers->ForgetSession(3);
-  printers->ForgetSession(3);
-  printers->ForgetSession(42);
-  EXPECT_EQ(TakeLog(), (Lines{L"Clearing printers for the session: 3\n",
-                              L"Clearing printers for the session: 3\n",
-                              L"Clearing printers for the session: 42\n"}));
-  const auto cache = printers->RenamedBySession();
-  ASSERT_EQ(cache.size(), 1u);
-  EXPECT_EQ(cache.at(5), Lines{L"Gamma for bob"});
-
-  // The forgotten names are listed again (and, having no parentheses any
-  // more, left alone by composition).
-  printers->RunRenamePass();
-  Lines handled;
-  for (const std::wstring& line : TakeLog())
-    if (line.rfind(L"Have current name", 0) == 0) handled.push_back(line);
-  EXPECT_EQ(handled,
-            (Lines{L"Have current name Alpha for alice\n", L"Have current name Beta for alice\n"}));
+  log.Clear();
+  printers.ForgetSession(3);
+  printers.ForgetSession(3);
+  printers.ForgetSession(42);
+  EXPECT_EQ(log.Text(),
+            L"Clearing printers for the session: 3\nClearing printers for the session: 3\n"
+            L"Clearing printers for the session: 42\n");
+  EXPECT_EQ(printers.RenamedBySession(), (std::map<uint32_t, Names>{{10, {L"Tenth for o'brien"}}}));
+  // Listed again, and left alone now that they have no parentheses.
+  EXPECT_EQ(Pass(printers),
+            L"Have current name Beta for alice\nThere was no paren in the current name (\"Beta for "
+            L"alice\"), so we're bailing\nHave current name Alpha for alice\nThere was no paren "
+            L"in the current name (\"Alpha for alice\"), so we're bailing\n" +
+                kDone);
 }
 
 }  // namespace
-}  // namespace vantrel::printers_test
+}  // namespace vantrel::testing

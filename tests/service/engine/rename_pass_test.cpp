@@ -2,473 +2,214 @@
 
 #include <gtest/gtest.h>
 
-#include <new>
+#include <functional>
+#include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "tests/service/engine/printers_fixture.h"
 
-namespace vantrel::printers_test {
+namespace vantrel::testing {
 namespace {
 
-using Lines = std::vector<std::wstring>;
-using testing::kPrinterAlreadyExists;
+const std::wstring kHp3 = L"HP LaserJet (redirected 3)";
+const std::wstring kHpAlice = L"HP LaserJet for alice";
+const std::wstring kSuffixed = kHpAlice + L" - Duplicate";
+const std::wstring kFrom3 = L"HP LaserJet (from CLIENT7) in session 3";
+const std::wstring kCanon5 = L"Canon (redirected 5)";
+const std::wstring kCanonBob = L"Canon for bob";
+const std::wstring kPattern = L"in [Ss]ession [0-9]+";
+const std::wstring kBadPattern = L"in [Ss]ession ([0-9]+";
 
-const std::wstring kRedirected3 = L"HP LaserJet (redirected 3)";
-const std::wstring kAliceName = L"HP LaserJet for alice";
-const std::wstring kDone = L"All done renaming printers\n";
+// `log` with the OnlyUseRegex check after its first line.
+std::wstring Checked(std::wstring log, const std::wstring& name, const std::wstring& pattern) {
+  return log.insert(log.find(L'\n') + 1, L"We are using regular expressions to determine whether " +
+                                             name + L" matches " + pattern + L"\n");
+}
+std::wstring Skipped(const std::wstring& name, const std::wstring& pattern,
+                     const std::wstring& before = L"") {
+  return Checked(L"Have current name " + name + L"\n" + before +
+                     L"This printer is not of interest to us, so skipping to the next printer\n",
+                 name, pattern);
+}
+std::wstring CompileError(const std::wstring& pattern) {
+  try {
+    std::wregex compiled(pattern);
+  } catch (const std::regex_error& e) {
+    const std::string why = e.what();
+    return L"The regular expression " + pattern + L" could not be compiled (" +
+           std::wstring(why.begin(), why.end()) + L"), so no printer is of interest in this pass\n";
+  }
+  return L"";
+}
 
 class RenamePassTest : public PrintersTest {
  protected:
-  // Runs one pass and returns its transcript, with the opening lines
-  // computed from the query the pass is about to send.
-  Lines RunPass(Printers& printers, Lines* start = nullptr) {
-    if (start) *start = PassStart(printers);
-    printers.RunRenamePass();
-    return TakeLog();
+  // Another printer holds alice's name; on a USB port, it is not listed.
+  std::function<void()> Clash(bool deleting, std::function<void()> more = nullptr) {
+    return [this, deleting, more] {
+      settings().OnlyRenTS = true;
+      settings().DeleteDuplicates = deleting;
+      server->wmi.AddPrinter(kHpAlice, L"Generic", L"USB001");
+      if (more) more();
+    };
+  }
+  std::function<void()> Fail(const char* call, int occurrence, HResult hr) {
+    return [this, call, occurrence, hr] { server->wmi.FailCall(call, occurrence, hr); };
+  }
+  // Runs a pass over fresh fakes set up by `arrange` and then `printers` (on
+  // TS ports, listed in this order), and checks its log after the opening
+  // lines, the printers it leaves and the names it records.
+  void Expect(const char* label, const std::function<void()>& arrange, const Names& printers,
+              const std::wstring& log, const Names& namesAfter,
+              const std::map<uint32_t, Names>& given) {
+    SCOPED_TRACE(label);
+    Reset();
+    if (arrange) arrange();
+    for (const std::wstring& name : printers) server->wmi.AddPrinter(name);
+    Printers engine(server->ports);
+    EXPECT_EQ(Pass(engine), log);
+    EXPECT_EQ(server->wmi.printers.Names(), namesAfter);
+    EXPECT_EQ(engine.RenamedBySession(), given);
+  }
+  // Whatever fails for alice's printer, no name is recorded for it and the
+  // pass goes on with bob's.
+  void ExpectSkipped(const char* label, const std::function<void()>& inject,
+                     const std::wstring& aliceLog, const Names& namesAfter = {kHp3, kCanonBob}) {
+    Expect(label, inject, {kHp3, kCanon5}, aliceLog + Renamed(5, kCanon5, kCanonBob) + kDone,
+           namesAfter, {{5, {kCanonBob}}});
   }
 
-  static Lines Concat(std::initializer_list<Lines> parts) {
-    Lines all;
-    for (const Lines& part : parts) Append(all, part);
-    return all;
+  const std::wstring kPrelude = Prelude(3, kHp3, kHpAlice);
+  const std::wstring kClash =
+      kPrelude + L"Failed to rename the printer named " + kHp3 + L" because of return value 1802\n";
+  const std::wstring kDeleting = kClash +
+                                 L"Name already exists, deleting the old printer\n"
+                                 L"Deleting the printer named " +
+                                 kHpAlice + L"\n";
+  const std::wstring kDeleted = kDeleting +
+                                L"Was able to open the printer\n"
+                                L"The call to DeletePrinter returned 1 with error code 0\n"
+                                L"Deleted the old printer, renaming it too\n";
+  std::wstring Appending(const std::wstring& suffixed) const {
+    return kClash + L"Going to append something to the name of the printer\nAttempting to rename " +
+           kHpAlice + L" to " + suffixed + L"\n";
   }
+  const std::wstring kThenBob = Renamed(5, kCanon5, kCanonBob) + kDone;
 };
 
-TEST_F(RenamePassTest, RenamesAtTheFirstAttempt) {
-  wmi.AddPrinter(kRedirected3);
-  auto printers = MakePrinters();
-  Lines start;
-  Lines log = RunPass(*printers, &start);
-
-  EXPECT_EQ(log, Concat({start,
-                         Prelude(kRedirected3, kAliceName, 3, L"alice", L"CLIENT7", kAliceSid),
-                         {L"Successfully renamed the printer\n"},
-                         NoHive(kAliceSid, kAliceName),
-                         {kDone}}));
-  EXPECT_EQ(wmi.PrinterNames(), Lines{kAliceName});
-  EXPECT_EQ(printers->RenamedBySession().at(3), Lines{kAliceName});
+TEST_F(RenamePassTest, FollowsTheNamesAndTheSettings) {
+  Expect("first attempt", nullptr, {kHp3}, Renamed(3, kHp3, kHpAlice) + kDone, {kHpAlice},
+         {{3, {kHpAlice}}});
+  const std::wstring stripped = L"HP LaserJet alice on CLIENT7";
+  Expect(
+      "both redirected forms, StripParens",
+      [] {
+        settings().NamingFormat = L"%printername% (%username% on %clientname%)";
+        settings().StripParens = true;
+      },
+      {kFrom3, kCanon5},
+      Renamed(3, kFrom3, stripped, L"was not") + Renamed(5, kCanon5, L"Canon bob on HOST5") + kDone,
+      {stripped, L"Canon bob on HOST5"}, {{3, {stripped}}, {5, {L"Canon bob on HOST5"}}});
+  Expect("no paren, unknown session", nullptr, {L"Office Laser", L"HP (redirected 9)"},
+         L"Have current name Office Laser\n"
+         L"There was no paren in the current name (\"Office Laser\"), so we're bailing\n"
+         L"Have current name HP (redirected 9)\n"
+         L"Checked whether the session id was valid, and it was not\n"
+         L"We were entirely unable to find the session start or end location.  Start: "
+         L"0xFFFFFFFF, End: 0xFFFFFFFF\n" +
+             kDone,
+         {L"Office Laser", L"HP (redirected 9)"}, {});
+  ExpectSkipped(
+      "user without a SID", [this] { server->wts.AddSession(3, L"ghost", L"PC7"); },
+      L"Have current name HP LaserJet (redirected 3)\n"
+      L"Checked whether the session id was valid, and it was\n"
+      L"The printer named HP LaserJet (redirected 3) should be renamed HP LaserJet for "
+      L"ghost for session 3\n"
+      L"Going to rename this printer to HP LaserJet for ghost for user PC7\\ghost on host "
+      L"PC7\n"
+      L"Could not convert the username ghost to a SID.  Error: 1332\n");
+  Expect("regex, default pattern", [] { settings().OnlyUseRegex = true; }, {kFrom3, kCanon5},
+         Checked(Renamed(3, kFrom3, kHpAlice, L"was not"), kFrom3, kPattern) +
+             Skipped(kCanon5, kPattern) + kDone,
+         {kHpAlice, kCanon5}, {{3, {kHpAlice}}});
+  Expect("regex that does not compile, reported once",
+         [] {
+           settings().OnlyUseRegex = true;
+           settings().RenameRegex = kBadPattern;
+         },
+         {kFrom3, kCanon5},
+         Skipped(kFrom3, kBadPattern, CompileError(kBadPattern)) + Skipped(kCanon5, kBadPattern) +
+             kDone,
+         {kFrom3, kCanon5}, {});
+  Expect("clash, delete", Clash(true), {kHp3, kCanon5},
+         kDeleted + L"Successfully renamed the printer after the deletion\n" +
+             Registered(3, kHpAlice) + kThenBob,
+         {kHpAlice, kCanonBob}, {{3, {kHpAlice}}, {5, {kCanonBob}}});
+  const std::wstring trimmed = kHpAlice + L" (2)";
+  Expect("clash, append trimmed suffix",
+         Clash(false, [] { settings().AppendToDuplicates = L"\t(2)  "; }), {kHp3, kCanon5},
+         Appending(trimmed) + Registered(3, trimmed) + kThenBob, {kHpAlice, trimmed, kCanonBob},
+         {{3, {trimmed}}, {5, {kCanonBob}}});
 }
 
-TEST_F(RenamePassTest, RenamesBothRedirectedNameForms) {
-  const std::wstring afterParens = L"HP LaserJet (from CLIENT7) in session 3";
-  wmi.AddPrinter(afterParens);
-  wmi.AddPrinter(L"Canon (redirected 5)");
-  settings().NamingFormat = L"%printername% (%username% on %clientname%)";
-  settings().StripParens = true;
-  auto printers = MakePrinters();
-  Lines start;
-  Lines log = RunPass(*printers, &start);
+// An unreadable result may hide a rename that happened; the printer is then
+// listed again.
+TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
+  const std::wstring& p = kPrelude;
+  const std::wstring prepare = L"Could not prepare the parameters of the rename method.  hr: 0x";
+  const std::wstring notRenamed = L"Could not rename the printer.  hr: 0x";
+  ExpectSkipped("rename fails", Fail("ExecMethod", 1, hresult::kFail),
+                p + notRenamed + L"80004005\n");
+  ExpectSkipped("no out-parameters", Fail("ExecMethod", 1, hresult::kFalse),
+                p + notRenamed + L"1\n");
+  ExpectSkipped("result unreadable", Fail("Get:ReturnValue", 1, hresult::kFail), p,
+                {kHpAlice, kCanonBob});
+  ExpectSkipped("DeviceID unreadable", Fail("Get:DeviceID", 1, hresult::kFail), L"");
+  ExpectSkipped("path unreadable", Fail("Get:__PATH", 1, hresult::kFail),
+                p + notRenamed + L"8004103A\n");
+  ExpectSkipped("no class object", Fail("GetObject", 1, hresult::kFail),
+                p + prepare + L"80004005\n");
+  ExpectSkipped("no method", Fail("GetMethod", 1, hresult::kWbemNotFound),
+                p + prepare + L"80041002\n");
+  ExpectSkipped("no parameters", Fail("SpawnInstance", 1, hresult::kFail),
+                p + prepare + L"80004005\n");
+  ExpectSkipped("name not put", Fail("Put:NewPrinterName", 1, static_cast<HResult>(0x80041005)),
+                p + prepare + L"80041005\n");
 
-  const std::wstring first = L"HP LaserJet alice on CLIENT7";
-  EXPECT_EQ(
-      log,
-      Concat({start,
-              Prelude(afterParens, first, 3, L"alice", L"CLIENT7", kAliceSid, L"was not"),
-              {L"Successfully renamed the printer\n"},
-              NoHive(kAliceSid, first),
-              Prelude(L"Canon (redirected 5)", L"Canon bob on HOST5", 5, L"bob", L"HOST5", kBobSid),
-              {L"Successfully renamed the printer\n"},
-              NoHive(kBobSid, L"Canon bob on HOST5"),
-              {kDone}}));
-  EXPECT_EQ(wmi.PrinterNames(), (Lines{L"HP LaserJet alice on CLIENT7", L"Canon bob on HOST5"}));
-}
-
-// Printers composition cannot place are left as they are and listed again.
-TEST_F(RenamePassTest, LeavesUnplaceablePrintersForTheNextPass) {
-  wmi.AddPrinter(L"Office Laser");
-  wmi.AddPrinter(L"HP (redirected 9)");
-  auto printers = MakePrinters();
-  Lines start;
-  Lines log = RunPass(*printers, &start);
-  EXPECT_EQ(log, Concat({start,
-                         {L"Have current name Office Laser\n",
-                          L"There was no paren in the current name (\"Office Laser\"), so we're "
-                          L"bailing\n",
-                          L"Have current name HP (redirected 9)\n",
-                          L"Checked whether the session id was valid, and it was not\n",
-                          L"We were entirely unable to find the session start or end location.  "
-                          L"Start: 0xFFFFFFFF, End: 0xFFFFFFFF\n",
-                          kDone}}));
-  EXPECT_TRUE(printers->RenamedBySession().empty());
-  EXPECT_EQ(wmi.CallCount("ExecMethod"), 0);
-  EXPECT_EQ(RunPass(*printers), log);
-}
-
-TEST_F(RenamePassTest, AUserWithoutASidKeepsThePrinterName) {
-  wts.AddSession(7, L"ghost", L"PC7");
-  wmi.AddPrinter(L"HP (redirected 7)");
-  auto printers = MakePrinters();
-  Lines start;
-  Lines log = RunPass(*printers, &start);
-  EXPECT_EQ(log,
-            Concat({start,
-                    {L"Have current name HP (redirected 7)\n",
-                     L"Checked whether the session id was valid, and it was\n",
-                     L"The printer named HP (redirected 7) should be renamed HP for ghost for "
-                     L"session 7\n",
-                     L"Going to rename this printer to HP for ghost for user PC7\\ghost on "
-                     L"host PC7\n",
-                     L"Could not convert the username ghost to a SID.  Error: 1332\n", kDone}}));
-  EXPECT_EQ(wmi.CallCount("ExecMethod"), 0);
-  EXPECT_EQ(wmi.PrinterNames(), Lines{L"HP (redirected 7)"});
-}
-
-struct FilterCase {
-  std::wstring pattern;
-  std::wstring name;
-  bool handled;
-};
-
-TEST_F(RenamePassTest, FiltersByTheRenamePattern) {
-  const FilterCase cases[] = {
-      {L"in [Ss]ession [0-9]+", L"HP (from C) in session 3", true},
-      {L"in [Ss]ession [0-9]+", L"HP (from C) in Session 3", true},
-      {L"in [Ss]ession [0-9]+", L"HP (redirected 3)", false},
-      {L"in [Ss]ession [0-9]+", L"HP (from C) IN SESSION 3", false},
-      {L"session", L"HP (from C) in session 3", true},  // a match anywhere will do
-      {L"^redirected", L"HP (redirected 3)", false},
-  };
-  settings().OnlyUseRegex = true;
-  for (const FilterCase& c : cases) {
-    SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
-    wmi.printers.Clear();
-    wmi.AddPrinter(c.name);
-    settings().RenameRegex = c.pattern;
-    auto printers = MakePrinters();
-    Lines log = RunPass(*printers);
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(log[3], Line(L"Have current name %s\n", c.name));
-    EXPECT_EQ(log[4], Line(L"We are using regular expressions to determine whether %s matches %s\n",
-                           c.name, c.pattern));
-    const std::wstring skipped =
-        L"This printer is not of interest to us, so skipping to the next printer\n";
-    EXPECT_EQ(log[5] == skipped, !c.handled);
-    EXPECT_EQ(wmi.CallCount("ExecMethod") > 0, c.handled);
-    wmi.ResetCounts();
-  }
-}
-
-TEST_F(RenamePassTest, APatternThatDoesNotCompileSelectsNothing) {
-  wmi.AddPrinter(L"HP (from C) in session 3");
-  wmi.AddPrinter(L"Canon (from D) in session 5");
-  settings().OnlyUseRegex = true;
-  settings().RenameRegex = L"in [Ss]ession ([0-9]+";
-  auto printers = MakePrinters();
-  Lines log = RunPass(*printers);
-  int compileErrors = 0;
-  int skipped = 0;
-  for (const std::wstring& line : log) {
-    if (line.rfind(L"The regular expression in [Ss]ession ([0-9]+ could not be compiled", 0) == 0)
-      ++compileErrors;
-    if (line == L"This printer is not of interest to us, so skipping to the next printer\n")
-      ++skipped;
-  }
-  EXPECT_EQ(compileErrors, 1);
-  EXPECT_EQ(skipped, 2);
-  EXPECT_EQ(log.back(), kDone);
-  EXPECT_EQ(wmi.CallCount("ExecMethod"), 0);
-
-  // Each pass says so once more, so a fixed pattern shows up in the log.
-  log = RunPass(*printers);
-  EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                          [](const std::wstring& l) {
-                            return l.find(L"could not be compiled") != std::wstring::npos;
-                          }),
-            1);
-}
-
-// The printer holding the wanted name is not on a TS port, so only the
-// redirected one is listed.
-class ClashTest : public RenamePassTest {
- protected:
-  void SetUp() override {
-    RenamePassTest::SetUp();
-    settings().OnlyRenTS = true;
-    wmi.AddPrinter(kAliceName, L"Generic", L"USB001");
-    wmi.AddPrinter(kRedirected3);
-  }
-
-  Lines UpToClash(const Lines& start) {
-    return Concat({start,
-                   Prelude(kRedirected3, kAliceName, 3, L"alice", L"CLIENT7", kAliceSid),
-                   {Line(L"Failed to rename the printer named %s because of return value %d\n",
-                         kRedirected3, kPrinterAlreadyExists)}});
-  }
-};
-
-TEST_F(ClashTest, DeletesTheHolderAndRenamesAgain) {
-  settings().DeleteDuplicates = true;
-  auto printers = MakePrinters();
-  Lines start;
-  Lines log = RunPass(*printers, &start);
-  EXPECT_EQ(log, Concat({UpToClash(start),
-                         {L"Name already exists, deleting the old printer\n",
-                          Line(L"Deleting the printer named %s\n", kAliceName),
-                          L"Was able to open the printer\n",
-                          L"The call to DeletePrinter returned 1 with error code 0\n",
-                          L"Deleted the old printer, renaming it too\n",
-                          L"Successfully renamed the printer after the deletion\n"},
-                         NoHive(kAliceSid, kAliceName),
-                         {kDone}}));
-  EXPECT_EQ(wmi.printers.size(), 1u);
-  EXPECT_EQ(wmi.printers[0].portName, L"TS001");
-  EXPECT_EQ(wmi.printers[0].name, kAliceName);
-  EXPECT_EQ(spooler.lastDesiredAccess, 0x000F000Cu);
-  EXPECT_EQ(spooler.closeCalls, 1);
-  EXPECT_EQ(printers->RenamedBySession().at(3), Lines{kAliceName});
-}
-
-struct DeleteFailure {
-  const char* label;
-  std::function<void(testing::FakeWmi&, testing::FakeSpooler&)> inject;
-  Lines tail;
-  size_t printersLeft;
-};
-
-TEST_F(ClashTest, AFailureAfterTheClashRecordsNothing) {
-  settings().DeleteDuplicates = true;
-  const DeleteFailure cases[] = {
-      {"open fails",
-       [](testing::FakeWmi&, testing::FakeSpooler& s) { s.FailOpen(1); },
-       {L"Was unable to open the printer\n"},
-       2},
-      {"DeletePrinter fails",
-       [](testing::FakeWmi&, testing::FakeSpooler& s) { s.FailDelete(1, 5); },
-       {L"Was able to open the printer\n",
-        L"The call to DeletePrinter returned 0 with error code 5\n"},
-       2},
-      {"second rename cannot run",
-       [](testing::FakeWmi& w, testing::FakeSpooler&) {
-         w.FailCall("ExecMethod", 2, hresult::kFail);
-       },
-       {L"Was able to open the printer\n",
-        L"The call to DeletePrinter returned 1 with error code 0\n",
-        L"Deleted the old printer, renaming it too\n",
-        L"Could not execute the rename method after the deletion.  hr: 0x80004005\n"},
-       1},
-      {"second rename refused",
-       [](testing::FakeWmi& w, testing::FakeSpooler&) { w.ForceReturnValue(2, 5); },
-       {L"Was able to open the printer\n",
-        L"The call to DeletePrinter returned 1 with error code 0\n",
-        L"Deleted the old printer, renaming it too\n",
-        L"Failed to rename the printer after deletion because of error 5\n"},
-       1},
-  };
-  for (const DeleteFailure& c : cases) {
-    SCOPED_TRACE(c.label);
-    wmi.printers.Clear();
-    wmi.AddPrinter(kAliceName, L"Generic", L"USB001");
-    wmi.AddPrinter(kRedirected3);
-    c.inject(wmi, spooler);
-    auto printers = MakePrinters();
-    Lines start;
-    Lines log = RunPass(*printers, &start);
-    Lines expected = UpToClash(start);
-    Append(expected, {L"Name already exists, deleting the old printer\n",
-                      Line(L"Deleting the printer named %s\n", kAliceName)});
-    Append(expected, c.tail);
-    expected.push_back(kDone);
-    EXPECT_EQ(log, expected);
-    EXPECT_TRUE(printers->RenamedBySession().empty());
-    EXPECT_EQ(wmi.printers.size(), c.printersLeft);
-    EXPECT_NE(wmi.FindPrinter(kRedirected3), nullptr);
-  }
-}
-
-struct AppendCase {
-  std::wstring setting;
-  std::wstring suffixed;
-};
-
-TEST_F(ClashTest, AppendsTheTrimmedSuffixWithOneBlank) {
-  const AppendCase cases[] = {
-      {L" - Duplicate", L"HP LaserJet for alice - Duplicate"},
-      {L"\t(2)  ", L"HP LaserJet for alice (2)"},
-      {L"", L"HP LaserJet for alice "},
-      {L"   ", L"HP LaserJet for alice "},
-  };
-  for (const AppendCase& c : cases) {
-    SCOPED_TRACE(std::string(c.setting.begin(), c.setting.end()));
-    wmi.printers.Clear();
-    wmi.AddPrinter(kAliceName, L"Generic", L"USB001");
-    wmi.AddPrinter(kRedirected3);
-    settings().AppendToDuplicates = c.setting;
-    auto printers = MakePrinters();
-    Lines start;
-    Lines log = RunPass(*printers, &start);
-    EXPECT_EQ(log, Concat({UpToClash(start),
-                           {L"Going to append something to the name of the printer\n",
-                            Line(L"Attempting to rename %s to %s\n", kAliceName, c.suffixed)},
-                           NoHive(kAliceSid, c.suffixed),
-                           {kDone}}));
-    EXPECT_EQ(wmi.PrinterNames(), (Lines{kAliceName, c.suffixed}));
-    EXPECT_EQ(printers->RenamedBySession().at(3), Lines{c.suffixed});
-  }
-}
-
-// The suffixed rename is checked like the first: a name the printer does
-// not bear is neither recorded nor made anyone's default.
-TEST_F(ClashTest, AFailedAppendRecordsNothing) {
-  struct Case {
-    const char* label;
-    std::function<void()> inject;
-    std::wstring message;
-    bool renamedAnyway = false;
-  };
-  const std::wstring suffixed = kAliceName + L" - Duplicate";
-  const Case cases[] = {
-      {"suffixed name taken too", [&] { wmi.AddPrinter(suffixed, L"Generic", L"USB002"); },
-       Line(L"Failed to rename the printer to %s because of return value %d\n", suffixed,
-            kPrinterAlreadyExists)},
-      {"call fails", [&] { wmi.FailCall("ExecMethod", 2, hresult::kFail); },
-       L"Could not execute the rename method with the appended name.  hr: 0x80004005\n"},
-      {"no out-parameters", [&] { wmi.FailCall("ExecMethod", 2, hresult::kFalse); },
-       L"Could not execute the rename method with the appended name.  hr: 0x1\n"},
-      {"result unreadable", [&] { wmi.FailCall("Get:ReturnValue", 2, hresult::kFail); },
-       Line(L"Could not read the result of the rename to %s\n", suffixed), true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    wmi.printers.Clear();
-    wmi.AddPrinter(kAliceName, L"Generic", L"USB001");
-    wmi.AddPrinter(kRedirected3);
-    c.inject();
-    auto printers = MakePrinters();
-    Lines start;
-    Lines log = RunPass(*printers, &start);
-    EXPECT_EQ(log, Concat({UpToClash(start),
-                           {L"Going to append something to the name of the printer\n",
-                            Line(L"Attempting to rename %s to %s\n", kAliceName, suffixed),
-                            c.message, kDone}}));
-    EXPECT_TRUE(printers->RenamedBySession().empty());
-    EXPECT_EQ(wmi.FindPrinter(kRedirected3) == nullptr, c.renamedAnyway);
-    EXPECT_TRUE(broadcaster.areas.empty());
-  }
-}
-
-TEST_F(RenamePassTest, TheUsersDefaultPrinterFollowsTheNameGiven) {
-  const std::wstring windowsKey =
-      std::wstring(kAliceSid) + L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-  const std::wstring device = L"hp laserjet for ALICE - duplicate,winspool,Ne00:";
-  registry.SetString(RegistryRoot::kUsers, windowsKey, L"Device", device);
-  registry.AddKey(RegistryRoot::kUsers, windowsKey + L"\\SessionDefaultDevices\\3");
-  settings().OnlyRenTS = true;
-  wmi.AddPrinter(kAliceName, L"Generic", L"USB001");
-  wmi.AddPrinter(kRedirected3);
-  auto printers = MakePrinters();
-  printers->RunRenamePass();
-  EXPECT_EQ(registry.GetString(RegistryRoot::kUsers, windowsKey + L"\\SessionDefaultDevices\\3",
-                               L"Device"),
-            device);
-  EXPECT_EQ(broadcaster.areas, Lines{L"windows"});
-}
-
-struct CallFailure {
-  const char* call;
-  int occurrence;
-  HResult status;
-  std::wstring message;  // empty: the printer is skipped silently
-  std::wstring nameAfter = kRedirected3;
-  bool listed = true;  // false: dropped before its first message
-};
-
-// Whatever single call fails for the first printer, it is not recorded, and
-// the pass goes on to rename the second. (An unreadable result may hide a
-// rename that happened; the printer is then listed again.)
-TEST_F(RenamePassTest, EachFailureSkipsOnlyThatPrinter) {
-  const CallFailure cases[] = {
-      {"ExecMethod", 1, hresult::kFail, L"Could not rename the printer.  hr: 0x80004005\n"},
-      {"ExecMethod", 1, hresult::kFalse, L"Could not rename the printer.  hr: 0x1\n"},
-      {"Get:ReturnValue", 1, hresult::kFail, L"", kAliceName},
-      {"Get:DeviceID", 1, hresult::kFail, L"", kRedirected3, false},
-      {"Get:__PATH", 1, hresult::kFail, L"Could not rename the printer.  hr: 0x8004103A\n"},
-      {"GetObject", 1, hresult::kFail,
-       L"Could not prepare the parameters of the rename method.  hr: 0x80004005\n"},
-      {"GetMethod", 1, hresult::kWbemNotFound,
-       L"Could not prepare the parameters of the rename method.  hr: 0x80041002\n"},
-      {"SpawnInstance", 1, hresult::kFail,
-       L"Could not prepare the parameters of the rename method.  hr: 0x80004005\n"},
-      {"Put:NewPrinterName", 1, static_cast<HResult>(0x80041005),
-       L"Could not prepare the parameters of the rename method.  hr: 0x80041005\n"},
-  };
-  for (const CallFailure& c : cases) {
-    SCOPED_TRACE(c.call);
-    wmi.printers.Clear();
-    wmi.AddPrinter(kRedirected3);
-    wmi.AddPrinter(L"Canon (redirected 5)");
-    wmi.FailCall(c.call, c.occurrence, c.status);
-    auto printers = MakePrinters();
-    Lines start;
-    Lines log = RunPass(*printers, &start);
-    Lines expected = start;
-    if (c.listed)
-      Append(expected, Prelude(kRedirected3, kAliceName, 3, L"alice", L"CLIENT7", kAliceSid));
-    if (!c.message.empty()) expected.push_back(c.message);
-    Append(expected,
-           Prelude(L"Canon (redirected 5)", L"Canon for bob", 5, L"bob", L"HOST5", kBobSid));
-    expected.push_back(L"Successfully renamed the printer\n");
-    Append(expected, NoHive(kBobSid, L"Canon for bob"));
-    expected.push_back(kDone);
-    EXPECT_EQ(log, expected);
-    EXPECT_EQ(wmi.PrinterNames(), (Lines{c.nameAfter, L"Canon for bob"}));
-    EXPECT_EQ(printers->RenamedBySession().count(3), 0u);
-  }
-}
-
-TEST_F(RenamePassTest, FetchesTheRenameMethodOncePerPass) {
-  for (int i = 0; i < 4; ++i) wmi.AddPrinter(L"P" + std::to_wstring(i) + L" (redirected 3)");
-  auto printers = MakePrinters();
-  printers->RunRenamePass();
-  EXPECT_EQ(wmi.CallCount("ExecMethod"), 4);
-  EXPECT_EQ(wmi.CallCount("GetObject"), 1);
-  EXPECT_EQ(wmi.CallCount("GetMethod"), 1);
-  EXPECT_EQ(wmi.CallCount("SpawnInstance"), 4);
-}
-
-// Running out of memory ends the pass, not the service; the next pass
-// starts afresh.
-TEST_F(RenamePassTest, OutOfMemoryEndsOnlyThePass) {
-  struct MemoryFailure {
-    const char* label;
-    std::function<void()> inject;
-  };
-  const MemoryFailure cases[] = {
-      {"query", [&] { wmi.FailCall("ExecQuery", 1, hresult::kOutOfMemory); }},
-      {"rename", [&] { wmi.FailCall("ExecMethod", 1, hresult::kOutOfMemory); }},
-      {"allocation while preparing the call", [&] { wmi.ThrowOnCall("SpawnInstance", 1); }},
-  };
-  for (const MemoryFailure& c : cases) {
-    SCOPED_TRACE(c.label);
-    wmi.printers.Clear();
-    wmi.AddPrinter(kRedirected3);
-    auto printers = MakePrinters();
-    c.inject();
-    Lines log;
-    EXPECT_NO_THROW(log = RunPass(*printers));
-    EXPECT_EQ(log.back(), L"Ran out of memory, so this rename pass ends here\n");
-    EXPECT_EQ(std::count(log.begin(), log.end(), kDone), 0);
-    RunPass(*printers);
-    EXPECT_EQ(wmi.PrinterNames(), Lines{kAliceName});
-  }
-}
-
-// A user name with an apostrophe used to poison the query for good.
-TEST_F(RenamePassTest, NamesWithApostrophesStayQueryable) {
-  wts.AddSession(8, L"o'brien", L"PC8");
-  accounts.AddUser(L"o'brien", L"S-1-5-21-100-200-300-1008");
-  wmi.AddPrinter(L"HP (redirected 8)");
-  auto printers = MakePrinters();
-  printers->RunRenamePass();
-  ASSERT_EQ(wmi.PrinterNames(), Lines{L"HP for o'brien"});
-
-  wmi.AddPrinter(L"Canon (redirected 5)");
-  TakeLog();
-  printers->RunRenamePass();
-  EXPECT_EQ(wmi.PrinterNames(), (Lines{L"HP for o'brien", L"Canon for bob"}));
-  for (const std::wstring& line : TakeLog())
-    EXPECT_EQ(line.find(L"Have current name HP for"), std::wstring::npos);
+  const Names keptHolder = {kHpAlice, kHp3, kCanonBob};
+  ExpectSkipped("clash, delete: open fails",
+                Clash(true, [this] { server->spooler.failOpen = true; }),
+                kDeleting + L"Was unable to open the printer\n", keptHolder);
+  ExpectSkipped(
+      "clash, delete: DeletePrinter fails",
+      Clash(true, [this] { server->spooler.deleteError = 5; }),
+      kDeleting +
+          L"Was able to open the printer\nThe call to DeletePrinter returned 0 with error code 5\n",
+      keptHolder);
+  ExpectSkipped(
+      "clash, delete: second rename fails", Clash(true, Fail("ExecMethod", 2, hresult::kFail)),
+      kDeleted + L"Could not execute the rename method after the deletion.  hr: 0x80004005\n");
+  ExpectSkipped("clash, delete: second rename refused", Clash(true, Fail("RenamePrinter", 2, 5)),
+                kDeleted + L"Failed to rename the printer after deletion because of error 5\n");
+  // The suffixed rename is checked like the first: a name the printer does
+  // not bear is neither recorded nor made anyone's default.
+  ExpectSkipped("clash, append: suffixed name taken too",
+                Clash(false, [this] { server->wmi.AddPrinter(kSuffixed, L"Generic", L"USB002"); }),
+                Appending(kSuffixed) + L"Failed to rename the printer to " + kSuffixed +
+                    L" because of return value 1802\n",
+                {kHpAlice, kSuffixed, kHp3, kCanonBob});
+  ExpectSkipped(
+      "clash, append: rename fails", Clash(false, Fail("ExecMethod", 2, hresult::kFail)),
+      Appending(kSuffixed) +
+          L"Could not execute the rename method with the appended name.  hr: 0x80004005\n",
+      keptHolder);
+  ExpectSkipped(
+      "clash, append: result unreadable", Clash(false, Fail("Get:ReturnValue", 2, hresult::kFail)),
+      Appending(kSuffixed) + L"Could not read the result of the rename to " + kSuffixed + L"\n",
+      {kHpAlice, kSuffixed, kCanonBob});
 }
 
 }  // namespace
-}  // namespace vantrel::printers_test
+}  // namespace vantrel::testing
