@@ -28,22 +28,37 @@ const wchar_t* ServiceStateWord(uint32_t state) {
   }
 }
 
+namespace {
+
+// The manager and our service opened from it; the service is declared last
+// so it closes first. `service` is null when either open failed.
+struct OpenedService {
+  std::unique_ptr<ServiceManagerHandle> manager;
+  std::unique_ptr<ServiceHandle> service;
+};
+
+OpenedService OpenOurService(ConfigPorts& ports, uint32_t managerAccess, uint32_t serviceAccess) {
+  OpenedService opened;
+  uint32_t error = 0;
+  opened.manager = ports.serviceManager.Open(managerAccess, &error);
+  if (opened.manager)
+    opened.service = opened.manager->OpenService(kServiceName, serviceAccess, &error);
+  return opened;
+}
+
+}  // namespace
+
 int32_t RefreshServiceStatus(ConfigPorts& ports) {
   int32_t state = -1;
   const wchar_t* word = L"N/A";
   try {
-    // The service handle is declared after the manager's so it closes first.
+    OpenedService opened =
+        OpenOurService(ports, scm_access::kGenericRead, scm_access::kGenericRead);
     uint32_t error = 0;
-    std::unique_ptr<ServiceManagerHandle> manager =
-        ports.serviceManager.Open(scm_access::kGenericRead, &error);
-    if (manager) {
-      std::unique_ptr<ServiceHandle> service =
-          manager->OpenService(kServiceName, scm_access::kGenericRead, &error);
-      ServiceStatus status;
-      if (service && service->QueryStatus(&status, &error)) {
-        state = static_cast<int32_t>(status.currentState);
-        word = ServiceStateWord(status.currentState);
-      }
+    ServiceStatus status;
+    if (opened.service && opened.service->QueryStatus(&status, &error)) {
+      state = static_cast<int32_t>(status.currentState);
+      word = ServiceStateWord(status.currentState);
     }
     ports.controls.SetText(control_id::kStatusBar, std::wstring(L"Service Status: ") + word);
   } catch (const std::exception&) {
@@ -53,14 +68,10 @@ int32_t RefreshServiceStatus(ConfigPorts& ports) {
 
 void StartServiceAndWait(ConfigPorts& ports) {
   try {
+    OpenedService opened =
+        OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceStart);
     uint32_t error = 0;
-    std::unique_ptr<ServiceManagerHandle> manager =
-        ports.serviceManager.Open(scm_access::kManagerConnect, &error);
-    if (!manager) return;
-    std::unique_ptr<ServiceHandle> service =
-        manager->OpenService(kServiceName, scm_access::kServiceStart, &error);
-    if (!service) return;
-    if (!service->Start({}, &error)) return;
+    if (!opened.service || !opened.service->Start({}, &error)) return;
 
     // The tick count wraps every 49.7 days; comparing the signed distance
     // to the deadline keeps the wait at 5 s across the wrap, where a plain
@@ -77,15 +88,11 @@ void StartServiceAndWait(ConfigPorts& ports) {
 
 void SendReloadSettings(ConfigPorts& ports) {
   try {
+    OpenedService opened =
+        OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceUserDefinedControl);
     uint32_t error = 0;
-    std::unique_ptr<ServiceManagerHandle> manager =
-        ports.serviceManager.Open(scm_access::kManagerConnect, &error);
-    if (!manager) return;
-    std::unique_ptr<ServiceHandle> service =
-        manager->OpenService(kServiceName, scm_access::kServiceUserDefinedControl, &error);
-    if (!service) return;
     ServiceStatus status;
-    service->Control(kReloadSettingsControl, &status, &error);
+    if (opened.service) opened.service->Control(kReloadSettingsControl, &status, &error);
   } catch (const std::exception&) {
   }
 }

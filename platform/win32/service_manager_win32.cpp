@@ -8,24 +8,13 @@
 
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/service_manager_win32.h"
+#include "platform/win32/service_status_win32.h"
 
 namespace vantrel {
 namespace {
 
 void SetError(uint32_t* lastError, DWORD error) {
   if (lastError) *lastError = error;
-}
-
-ServiceStatus FromWin32(const SERVICE_STATUS& s) {
-  ServiceStatus status;
-  status.serviceType = s.dwServiceType;
-  status.currentState = s.dwCurrentState;
-  status.controlsAccepted = s.dwControlsAccepted;
-  status.win32ExitCode = s.dwWin32ExitCode;
-  status.serviceSpecificExitCode = s.dwServiceSpecificExitCode;
-  status.checkPoint = s.dwCheckPoint;
-  status.waitHint = s.dwWaitHint;
-  return status;
 }
 
 class Win32ServiceHandle : public ServiceHandle {
@@ -38,7 +27,7 @@ class Win32ServiceHandle : public ServiceHandle {
       SetError(lastError, ::GetLastError());
       return false;
     }
-    *status = FromWin32(raw);
+    *status = win32::FromWin32(raw);
     SetError(lastError, ERROR_SUCCESS);
     return true;
   }
@@ -68,7 +57,7 @@ class Win32ServiceHandle : public ServiceHandle {
     SetError(lastError, sent ? ERROR_SUCCESS : ::GetLastError());
     // The manager fills the status for some refusals too (not active, cannot
     // accept the control), so hand it back either way.
-    if (status) *status = FromWin32(raw);
+    if (status) *status = win32::FromWin32(raw);
     return sent != FALSE;
   }
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/win32/service_status_win32.h"
+
 namespace vantrel {
 
 namespace {
@@ -94,14 +96,7 @@ StopEvent::WaitResult Win32StopEvent::WaitAlertable() {
 }
 
 void Win32StatusReporter::Report(const ServiceStatus& status) {
-  SERVICE_STATUS s{};
-  s.dwServiceType = status.serviceType;
-  s.dwCurrentState = status.currentState;
-  s.dwControlsAccepted = status.controlsAccepted;
-  s.dwWin32ExitCode = status.win32ExitCode;
-  s.dwServiceSpecificExitCode = status.serviceSpecificExitCode;
-  s.dwCheckPoint = status.checkPoint;
-  s.dwWaitHint = status.waitHint;
+  SERVICE_STATUS s = win32::ToWin32(status);
   SetServiceStatus(handle_, &s);
 }
 

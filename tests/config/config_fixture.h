@@ -5,6 +5,7 @@
 
 #include "config/config_app.h"
 #include "config/form_settings.h"
+#include "settings/registry_codec.h"
 #include "settings/settings.h"
 #include "tests/fakes/fake_dialog.h"
 #include "tests/fakes/fake_http.h"
@@ -28,10 +29,12 @@ class ConfigTest : public ::testing::Test {
     registry.SetString(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, text);
   }
   void StoreBool(const wchar_t* name, bool value) {
-    registry.SetDword(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, value ? 1 : 0);
+    registry.SetRaw(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, reg_type::kDword,
+                    {value, 0, 0, 0});
   }
   void StoreList(const wchar_t* name, const std::vector<std::wstring>& list) {
-    registry.SetMultiString(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, list);
+    registry.SetRaw(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, reg_type::kMultiSz,
+                    EncodeMultiSz(list));
   }
 
   // The dialog as initialisation leaves it.

@@ -1,7 +1,3 @@
-#include <ostream>
-#include <string>
-#include <vector>
-
 #include "config/driver_list.h"
 #include "config/naming_formats.h"
 #include "tests/config/config_fixture.h"
@@ -52,49 +48,36 @@ TEST_F(ConfigTest, StoredSettingsAreShownOverTheDefaults) {
             (Strings{L"[x] HP Universal", kTsEasyPrintDriver, L"[x] Remote Desktop Easy Print"}));
 }
 
+// Texts are cut to 1,023 characters: with the NUL they fill the 2,048-byte
+// read buffer exactly, so they load again.
 TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
+  const std::wstring format = L"%username% " + std::wstring(1500, L'f');
+  const std::wstring suffix = L" - " + std::wstring(1500, L's');
+  const std::wstring regex = L"session " + std::wstring(1500, L'r');
   wmi.AddPrinter(L"Lab", L"Xerox Global");
   OpenDialog();
-  dialog.TypeText(id::kFormatBox, L"%username% - %hostname%");  // typed, not added
+  dialog.TypeText(id::kFormatBox, format);  // typed, not added
   dialog.SetChecked(id::kDeleteDuplicates, true);
   dialog.SetChecked(id::kAppendToDuplicates, false);
   OnDuplicateChoice(ports, id::kDeleteDuplicates);
-  dialog.SetText(id::kSuffixEdit, L" - Dup");  // disabled, still stored
+  dialog.SetText(id::kSuffixEdit, suffix);  // disabled, still stored
   dialog.SetChecked(id::kOnlyTsPort, true);
   dialog.SetChecked(id::kStripParens, false);
-  dialog.SetText(id::kRegexEdit, L"session [0-9]+");  // disabled, still stored
+  dialog.SetText(id::kRegexEdit, regex);  // disabled, still stored
   SetDriverEntry(ports, L"Xerox Global", true);
 
   ApplyChanges(ports);
 
-  Settings stored = Stored();
-  EXPECT_EQ(stored.NamingFormat, L"%username% - %hostname%");
-  EXPECT_EQ(stored.AppendToDuplicates, L" - Dup");
-  EXPECT_EQ(stored.RenameRegex, L"session [0-9]+");
-  EXPECT_TRUE(stored.OnlyRenTS);
-  EXPECT_TRUE(stored.DeleteDuplicates);
-  EXPECT_FALSE(stored.OnlyUseRegex);
-  EXPECT_FALSE(stored.StripParens);
+  const Settings stored = Stored();
+  EXPECT_EQ(stored.NamingFormat, format.substr(0, 1023));
+  EXPECT_EQ(stored.AppendToDuplicates, suffix.substr(0, 1023));
+  EXPECT_EQ(stored.RenameRegex, regex.substr(0, 1023));
+  EXPECT_EQ(std::vector<bool>({stored.OnlyRenTS, stored.DeleteDuplicates, stored.OnlyUseRegex,
+                               stored.StripParens}),
+            std::vector<bool>({true, true, false, false}));
   EXPECT_EQ(stored.NamingFormatList, kPresets);  // the empty entry is not loaded back
   EXPECT_EQ(stored.DoNotRenList, (Strings{L"Xerox Global"}));
   EXPECT_EQ(registry.ValueNames(RegistryRoot::kLocalMachine, kSettingsKeyPath).size(), 9u);
-}
-
-TEST_F(ConfigTest, LongTextsAreStoredCutTo1023Characters) {
-  OpenDialog();
-  const std::wstring longText(1500, L'x');
-  dialog.TypeText(id::kFormatBox, longText);
-  dialog.SetText(id::kSuffixEdit, longText);
-  dialog.SetText(id::kRegexEdit, longText);
-
-  ApplyChanges(ports);
-
-  // 1,023 characters and the NUL fill the 2,048-byte read buffer exactly,
-  // so the cut texts load again.
-  Settings stored = Stored();
-  EXPECT_EQ(stored.NamingFormat, longText.substr(0, 1023));
-  EXPECT_EQ(stored.AppendToDuplicates, longText.substr(0, 1023));
-  EXPECT_EQ(stored.RenameRegex, longText.substr(0, 1023));
 }
 
 TEST_F(ConfigTest, RestoreDefaultsResetsTheFormOnlyOnYesAndSavesNothing) {
@@ -115,9 +98,9 @@ TEST_F(ConfigTest, RestoreDefaultsResetsTheFormOnlyOnYesAndSavesNothing) {
 
   OnRestoreDefaults(ports);
   ASSERT_EQ(dialog.boxes.size(), 2u);
-  EXPECT_EQ(dialog.boxes[1].text, L"Are you sure you want to restore to default settings?");
-  EXPECT_EQ(dialog.boxes[1].caption, L"Restore Defaults?");
-  EXPECT_EQ(dialog.boxes[1].type, 4u);
+  EXPECT_EQ(dialog.boxes[1].caption + L": " + dialog.boxes[1].text +
+                std::to_wstring(dialog.boxes[1].type),
+            L"Restore Defaults?: Are you sure you want to restore to default settings?4");
   EXPECT_EQ(Form(), L"ts 1 del 1 app 0 -'' strip 1 regex 0 -'kept' ");
   EXPECT_EQ(Formats(), kPresets);
   EXPECT_EQ(FormatText(), kPresets[0]);
@@ -126,50 +109,35 @@ TEST_F(ConfigTest, RestoreDefaultsResetsTheFormOnlyOnYesAndSavesNothing) {
   EXPECT_EQ(Stored().NamingFormat, L"custom");
 }
 
-struct ApplyServiceCase {
-  const char* name;
-  bool installed;
-  uint32_t state;
-  bool startRefused;
-  int startRequests;
-  const wchar_t* lastStatus;
-  std::vector<uint32_t> controls;
-};
+// Apply saves, starts the service unless it runs, then asks for a reload,
+// whatever the start did; only a service that cannot be opened gets none.
+TEST_F(ConfigTest, ApplySavesThenStartsWhenNeededThenAsksForAReload) {
+  const struct {
+    uint32_t state;  // 0: not installed
+    bool startRefused;
+    int startRequests;
+    const wchar_t* status;
+  } cases[] = {
+      {4, false, 0, L"Running"}, {1, false, 1, L"Running"}, {7, false, 1, L"Paused"},
+      {9, false, 1, L"Unknown"}, {1, true, 1, L"Stopped"},  {0, false, 0, L"N/A"},
+  };
+  for (const auto& c : cases) {
+    scm = FakeServiceManager();
+    scm.installed = c.state != 0;
+    scm.state = c.state;
+    scm.startRefused = c.startRefused;
+    OpenDialog();
+    dialog.TypeText(id::kFormatBox, L"saved " + std::to_wstring(c.state));
 
-void PrintTo(const ApplyServiceCase& c, std::ostream* os) { *os << c.name; }
+    ApplyChanges(ports);
 
-class ApplyServiceTest : public ConfigTest,
-                         public ::testing::WithParamInterface<ApplyServiceCase> {};
-
-TEST_P(ApplyServiceTest, SavesThenStartsWhenNeededThenAsksForAReload) {
-  const ApplyServiceCase& c = GetParam();
-  scm.installed = c.installed;
-  scm.state = c.state;
-  scm.startRefused = c.startRefused;
-  OpenDialog();
-  dialog.TypeText(id::kFormatBox, L"saved");
-
-  ApplyChanges(ports);
-
-  EXPECT_EQ(Stored().NamingFormat, L"saved");
-  EXPECT_EQ(scm.startRequests, c.startRequests);
-  EXPECT_EQ(StatusText(), c.lastStatus);
-  EXPECT_EQ(scm.controlsSent, c.controls);
-  EXPECT_EQ(scm.openHandles, 0);
+    EXPECT_EQ(Stored().NamingFormat, L"saved " + std::to_wstring(c.state));
+    EXPECT_EQ(scm.startRequests, c.startRequests) << c.state;
+    EXPECT_EQ(StatusText(), std::wstring(L"Service Status: ") + c.status);
+    EXPECT_EQ(scm.controlsSent, std::vector<uint32_t>(c.state != 0, 200)) << c.state;
+    EXPECT_EQ(scm.openHandles, 0);
+  }
 }
-
-// The reload request follows whatever the start did; only a service that
-// cannot be opened gets none.
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ApplyServiceTest,
-    ::testing::Values(
-        ApplyServiceCase{"Running", true, 4, false, 0, L"Service Status: Running", {200}},
-        ApplyServiceCase{"Stopped", true, 1, false, 1, L"Service Status: Running", {200}},
-        ApplyServiceCase{"Paused", true, 7, false, 1, L"Service Status: Paused", {200}},
-        ApplyServiceCase{"UnknownState", true, 9, false, 1, L"Service Status: Unknown", {200}},
-        ApplyServiceCase{"StartRefused", true, 1, true, 1, L"Service Status: Stopped", {200}},
-        ApplyServiceCase{"NotInstalled", false, 1, false, 0, L"Service Status: N/A", {}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -31,55 +31,49 @@ class FakeDialog : public DialogControls {
     std::wstring text;
     uint32_t state = 0;
   };
-  struct ListView {
-    std::vector<ListItem> items;
-    uint32_t extendedStyle = 0;
-    int columns = 0;
-  };
   struct Box {
-    std::wstring text;
-    std::wstring caption;
+    std::wstring text, caption;
     uint32_t type = 0;
   };
 
-  bool IsChecked(int id) override;
-  void SetChecked(int id, bool checked) override;
-  void Enable(int id, bool enable) override;
-  bool IsEnabled(int id) override;
+  bool IsChecked(int id) override { return controls[id].checked; }
+  void SetChecked(int id, bool checked) override { controls[id].checked = checked; }
+  void Enable(int id, bool enable) override { controls[id].enabled = enable; }
+  bool IsEnabled(int id) override { return controls[id].enabled; }
   std::wstring GetText(int id, int capacity) override;
-  void SetText(int id, const std::wstring& text) override;
-  int GetTextLength(int id) override;
-  std::wstring GetWindowText(int id, int capacity) override;
+  void SetText(int id, const std::wstring& text) override { controls[id].text = text; }
+  int GetTextLength(int id) override { return static_cast<int>(controls[id].text.size()); }
+  std::wstring GetWindowText(int id, int capacity) override { return GetText(id, capacity); }
 
   int ComboAddString(int id, const std::wstring& text) override;
   void ComboResetContent(int id) override;
   int ComboFindStringExact(int id, int startIndex, const std::wstring& text) override;
   int ComboSetCurSel(int id, int index) override;
-  int ComboGetCurSel(int id) override;
+  int ComboGetCurSel(int id) override { return combos[id].curSel; }
   int ComboDeleteString(int id, int index) override;
-  int ComboGetCount(int id) override;
+  int ComboGetCount(int id) override { return static_cast<int>(combos[id].items.size()); }
   int ComboGetLbTextLen(int id, int index) override;
   std::wstring ComboGetLbText(int id, int index) override;
 
-  void ListSetExtendedStyle(int id, uint32_t mask, uint32_t style) override;
-  bool ListInsertFullWidthColumn(int id) override;
-  void ListDeleteAllItems(int id) override;
+  void ListSetExtendedStyle(int, uint32_t, uint32_t) override {}
+  bool ListInsertFullWidthColumn(int) override { return true; }
+  void ListDeleteAllItems(int id) override { lists[id].clear(); }
   int ListFindItem(int id, int startIndex, const std::wstring& text) override;
   int ListInsertItem(int id, int index, const std::wstring& text) override;
   bool ListSetItemState(int id, int index, uint32_t state, uint32_t mask) override;
-  int ListGetItemCount(int id) override;
+  int ListGetItemCount(int id) override { return static_cast<int>(lists[id].size()); }
   bool ListGetItem(int id, int index, int capacity, uint32_t stateMask, std::wstring* text,
                    uint32_t* state) override;
 
   // Answers come from `answers` in order; IDNO when none is left.
   int MessageBox(const std::wstring& text, const std::wstring& caption, uint32_t type) override;
-  void OpenUrl(const std::wstring& url) override;
-  void EndDialog(intptr_t result) override;
+  void OpenUrl(const std::wstring& url) override { openedUrls.push_back(url); }
+  void EndDialog(intptr_t result) override { endDialogResults.push_back(result); }
 
   // Test-side views; the maps create a control on first use.
   std::map<int, Control> controls;
   std::map<int, Combo> combos;
-  std::map<int, ListView> lists;
+  std::map<int, std::vector<ListItem>> lists;
   std::deque<int> answers;
   std::vector<Box> boxes;
   std::vector<std::wstring> openedUrls;

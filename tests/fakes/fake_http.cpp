@@ -5,81 +5,47 @@
 namespace vantrel::testing {
 namespace {
 
-class Handle {
+// The session, the connection and the request alike: each counts itself
+// among the open handles while it lives.
+class FakeHandle : public HttpSession, public HttpConnection, public HttpRequest {
  public:
-  explicit Handle(FakeHttp& http) : http_(http) { ++http_.openHandles; }
-  ~Handle() { --http_.openHandles; }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
+  explicit FakeHandle(FakeHttp& http) : http_(http) { ++http_.openHandles; }
+  ~FakeHandle() override { --http_.openHandles; }
 
- protected:
-  FakeHttp& http_;
-};
-
-class FakeRequest : public HttpRequest, Handle {
- public:
-  using Handle::Handle;
-
-  bool Send() override {
-    ++http_.sends;
-    return !http_.Fails(FakeHttp::Step::kSend);
+  std::unique_ptr<HttpConnection> Connect(const std::wstring& host, uint16_t port) override {
+    http_.host = host;
+    http_.port = port;
+    return std::make_unique<FakeHandle>(http_);
   }
-  bool ReceiveResponse() override { return !http_.Fails(FakeHttp::Step::kReceiveResponse); }
-  bool QueryStatusCode(uint32_t* status) override {
-    if (http_.Fails(FakeHttp::Step::kQueryStatusCode)) return false;
-    *status = http_.status;
-    return true;
-  }
-  bool QueryDataAvailable(uint32_t* bytes) override {
-    if (http_.Fails(FakeHttp::Step::kQueryDataAvailable, piece_)) return false;
-    *bytes = piece_ < http_.pieces.size()
-                 ? static_cast<uint32_t>(http_.pieces[piece_].size() - offset_)
-                 : 0;
-    return true;
-  }
-  bool ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
-    ++http_.reads;
-    if (http_.Fails(FakeHttp::Step::kReadData, piece_)) return false;
-    *bytesRead = 0;
-    if (piece_ >= http_.pieces.size()) return true;
-    const std::string& piece = http_.pieces[piece_];
-    const size_t n = std::min<size_t>(capacity, piece.size() - offset_);
-    data->insert(data->end(), piece.begin() + offset_, piece.begin() + offset_ + n);
-    *bytesRead = static_cast<uint32_t>(n);
-    offset_ += n;
-    if (offset_ == piece.size()) {
-      ++piece_;
-      offset_ = 0;
-    }
-    return true;
-  }
-
- private:
-  size_t piece_ = 0;
-  size_t offset_ = 0;
-};
-
-class FakeConnection : public HttpConnection, Handle {
- public:
-  using Handle::Handle;
   std::unique_ptr<HttpRequest> OpenRequest(const std::wstring& method,
                                            const std::wstring& objectName) override {
     http_.method = method;
     http_.objectName = objectName;
-    if (http_.Fails(FakeHttp::Step::kOpenRequest)) return nullptr;
-    return std::make_unique<FakeRequest>(http_);
+    return std::make_unique<FakeHandle>(http_);
   }
-};
+  bool Send() override { return true; }
+  bool ReceiveResponse() override { return !http_.Fails(FakeHttp::Step::kReceiveResponse); }
+  bool QueryStatusCode(uint32_t* status) override { return *status = http_.status, true; }
+  bool QueryDataAvailable(uint32_t* bytes) override {
+    if (http_.Fails(FakeHttp::Step::kQueryDataAvailable, piece_)) return false;
+    *bytes = static_cast<uint32_t>(piece_ < http_.pieces.size() ? Rest().size() : 0);
+    return true;
+  }
+  bool ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
+    if (http_.Fails(FakeHttp::Step::kReadData, piece_)) return false;
+    const std::string taken =
+        piece_ < http_.pieces.size() ? Rest().substr(0, capacity) : std::string();
+    data->insert(data->end(), taken.begin(), taken.end());
+    *bytesRead = static_cast<uint32_t>(taken.size());
+    offset_ += taken.size();
+    if (piece_ < http_.pieces.size() && Rest().empty()) ++piece_, offset_ = 0;
+    return true;
+  }
 
-class FakeSession : public HttpSession, Handle {
- public:
-  using Handle::Handle;
-  std::unique_ptr<HttpConnection> Connect(const std::wstring& host, uint16_t port) override {
-    http_.host = host;
-    http_.port = port;
-    if (http_.Fails(FakeHttp::Step::kConnect)) return nullptr;
-    return std::make_unique<FakeConnection>(http_);
-  }
+ private:
+  std::string Rest() const { return http_.pieces[piece_].substr(offset_); }
+  FakeHttp& http_;
+  size_t piece_ = 0, offset_ = 0;
 };
 
 }  // namespace
@@ -87,7 +53,7 @@ class FakeSession : public HttpSession, Handle {
 std::unique_ptr<HttpSession> FakeHttp::Open(const std::wstring& agent) {
   userAgent = agent;
   if (Fails(Step::kOpen)) return nullptr;
-  return std::make_unique<FakeSession>(*this);
+  return std::make_unique<FakeHandle>(*this);
 }
 
 }  // namespace vantrel::testing

@@ -1,6 +1,6 @@
-// A scripted WinHTTP: one reply (status code and body pieces) and a
-// failure at any step of the exchange, with a record of what was asked
-// and of the handles still open.
+// A scripted WinHTTP: one reply (status code and body pieces) and a failure
+// at a chosen step of the exchange, with a record of what was asked and of
+// the handles still open.
 #pragma once
 
 #include <cstdint>
@@ -16,11 +16,7 @@ class FakeHttp : public Http {
   enum class Step {
     kNone,
     kOpen,
-    kConnect,
-    kOpenRequest,
-    kSend,
     kReceiveResponse,
-    kQueryStatusCode,
     kQueryDataAvailable,  // at the piece `failAtPiece`
     kReadData,            // at the piece `failAtPiece`
   };
@@ -34,19 +30,11 @@ class FakeHttp : public Http {
   Step failAt = Step::kNone;
   size_t failAtPiece = 0;
 
-  void SetBody(const std::string& body) { pieces = {body}; }
-
   // Record.
-  std::wstring userAgent;
-  std::wstring host;
+  std::wstring userAgent, host, method, objectName;
   uint16_t port = 0;
-  std::wstring method;
-  std::wstring objectName;
-  int sends = 0;
-  int reads = 0;
   int openHandles = 0;
 
-  // Used by the fake's handles.
   bool Fails(Step step, size_t piece = 0) const {
     return failAt == step && (step < Step::kQueryDataAvailable || piece == failAtPiece);
   }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,10 +25,8 @@ class FakeRegistry : public Registry {
     std::wstring name;  // as created (case kept)
     std::vector<std::pair<std::wstring, FakeRegValue>> values;
     std::vector<std::unique_ptr<Node>> children;
-    bool openDenied = false;  // OpenSubKey/OpenKey/CreateKey of it fails
+    bool openDenied = false;  // opening or creating it fails with kAccessDenied
   };
-
-  FakeRegistry();
 
   int32_t CreateKey(RegistryRoot root, const std::wstring& path, std::unique_ptr<RegistryKey>* key,
                     bool* openedExisting) override;
@@ -37,46 +34,47 @@ class FakeRegistry : public Registry {
                   std::unique_ptr<RegistryKey>* key) override;
 
   // Direct access for tests (paths separated by '\\', case-insensitive).
-  bool KeyExists(RegistryRoot root, const std::wstring& path) const;
-  void AddKey(RegistryRoot root, const std::wstring& path);
-  void DeleteKey(RegistryRoot root, const std::wstring& path);
-  void SetRaw(RegistryRoot root, const std::wstring& path, const std::wstring& name,
-              uint32_t type, std::vector<uint8_t> data);
+  bool KeyExists(RegistryRoot root, const std::wstring& path) { return Walk(root, path, false); }
+  void AddKey(RegistryRoot root, const std::wstring& path) { Walk(root, path, true); }
+  void SetRaw(RegistryRoot root, const std::wstring& path, const std::wstring& name, uint32_t type,
+              std::vector<uint8_t> data);
   void SetString(RegistryRoot root, const std::wstring& path, const std::wstring& name,
                  const std::wstring& text, uint32_t type = reg_type::kSz);
-  void SetDword(RegistryRoot root, const std::wstring& path, const std::wstring& name,
-                uint32_t value);
-  void SetMultiString(RegistryRoot root, const std::wstring& path, const std::wstring& name,
-                      const std::vector<std::wstring>& entries);
   void DeleteValue(RegistryRoot root, const std::wstring& path, const std::wstring& name);
   std::optional<FakeRegValue> GetRaw(RegistryRoot root, const std::wstring& path,
-                                     const std::wstring& name) const;
+                                     const std::wstring& name);
   // The text of a REG_SZ value up to its first NUL (nullopt when absent).
   std::optional<std::wstring> GetString(RegistryRoot root, const std::wstring& path,
-                                        const std::wstring& name) const;
-  std::vector<std::wstring> ValueNames(RegistryRoot root, const std::wstring& path) const;
-  // Makes opening that key (create, open, open as subkey) fail with
-  // kAccessDenied.
-  void DenyOpen(RegistryRoot root, const std::wstring& path, bool deny = true);
+                                        const std::wstring& name);
+  std::vector<std::wstring> ValueNames(RegistryRoot root, const std::wstring& path);
+  void DenyOpen(RegistryRoot root, const std::wstring& path, bool deny = true) {
+    Walk(root, path, true)->openDenied = deny;
+  }
 
   // Called before every port call with its name ("CreateKey", "OpenKey",
   // "QueryValue", "QueryValueInfo", "SetValue", "EnumSubKey", "OpenSubKey")
   // and the value or key name; a non-zero result makes that call fail with
-  // it. Cleared by setting an empty function.
+  // it.
   std::function<int32_t(const std::string& call, const std::wstring& name)> failHook;
+  int32_t Hook(const char* call, const std::wstring& name) {
+    ++callCount;
+    return failHook ? failHook(call, name) : 0;
+  }
 
   // Count of port calls made, for "no platform call" checks.
   int callCount = 0;
 
-  Node* Find(RegistryRoot root, const std::wstring& path) const;
-  Node* FindOrCreate(RegistryRoot root, const std::wstring& path, bool* created);
+  // The key at `path` below `from` (a root when null); missing keys are made
+  // when `create` is set (and `*created` tells), else the result is null.
+  Node* Walk(RegistryRoot root, const std::wstring& path, bool create, bool* created = nullptr,
+             Node* from = nullptr);
 
  private:
-  std::unique_ptr<Node> machine_;
-  std::unique_ptr<Node> users_;
+  Node machine_, users_;
 };
 
-// Helpers for byte-level expectations.
+// UTF-16LE bytes of `text` (surrogate pairs above U+FFFF), with or without
+// a terminating NUL.
 std::vector<uint8_t> WideBytes(const std::wstring& text, bool withNul);
 
 }  // namespace vantrel::testing

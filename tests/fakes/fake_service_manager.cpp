@@ -1,86 +1,67 @@
 #include "tests/fakes/fake_service_manager.h"
 
 namespace vantrel::testing {
+namespace {
 
-class FakeServiceHandle : public ServiceHandle {
+constexpr uint32_t kErrorAccessDenied = 5;
+
+bool Fail(uint32_t error, uint32_t* lastError) {
+  if (lastError) *lastError = error;
+  return false;
+}
+
+// The manager and the service alike: each counts itself among the open
+// handles while it lives.
+class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
  public:
-  explicit FakeServiceHandle(FakeServiceManager& scm) : scm_(scm) { ++scm_.openHandles; }
-  ~FakeServiceHandle() override { --scm_.openHandles; }
+  explicit FakeHandle(FakeServiceManager& scm) : scm_(scm) { ++scm_.openHandles; }
+  ~FakeHandle() override { --scm_.openHandles; }
+
+  std::unique_ptr<ServiceHandle> OpenService(const std::wstring& name, uint32_t access,
+                                             uint32_t* lastError) override {
+    scm_.opens.push_back({name, access});
+    if (!scm_.installed || name != L"Vantrel") return Fail(1060, lastError), nullptr;
+    if (access & scm_.deniedServiceAccess) return Fail(kErrorAccessDenied, lastError), nullptr;
+    return std::make_unique<FakeHandle>(scm_);
+  }
 
   bool QueryStatus(ServiceStatus* status, uint32_t* lastError) override {
     ++scm_.statusQueries;
-    if (scm_.queryFails) return Fail(FakeServiceManager::kErrorAccessDenied, lastError);
+    if (scm_.queryFails) return Fail(kErrorAccessDenied, lastError);
     if (scm_.state == service_state::kStartPending && scm_.queriesUntilRunning >= 0 &&
-        ++scm_.pendingQueries_ >= scm_.queriesUntilRunning) {
+        ++scm_.pendingQueries >= scm_.queriesUntilRunning) {
       scm_.state = service_state::kRunning;
     }
-    *status = ServiceStatus{};
-    status->serviceType = 0x10;  // SERVICE_WIN32_OWN_PROCESS
-    status->currentState = scm_.state;
+    *status = ServiceStatus{0x10, scm_.state};
     return true;
   }
 
-  bool Start(const std::vector<std::wstring>& args, uint32_t* lastError) override {
-    (void)args;
+  bool Start(const std::vector<std::wstring>&, uint32_t* lastError) override {
     ++scm_.startRequests;
-    if (scm_.startRefused) return Fail(FakeServiceManager::kErrorAccessDenied, lastError);
-    if (scm_.state != service_state::kStopped)
-      return Fail(FakeServiceManager::kErrorServiceAlreadyRunning, lastError);
+    if (scm_.startRefused) return Fail(kErrorAccessDenied, lastError);
+    if (scm_.state != service_state::kStopped) return Fail(1056, lastError);  // already running
     scm_.state = service_state::kStartPending;
-    scm_.pendingQueries_ = 0;
+    scm_.pendingQueries = 0;
     return true;
   }
 
   bool Control(uint32_t code, ServiceStatus* status, uint32_t* lastError) override {
     scm_.controlsSent.push_back(code);
-    *status = ServiceStatus{};
-    status->currentState = scm_.state;
-    if (scm_.state != service_state::kRunning)
-      return Fail(FakeServiceManager::kErrorServiceNotActive, lastError);
-    return true;
-  }
-
- private:
-  static bool Fail(uint32_t error, uint32_t* lastError) {
-    if (lastError) *lastError = error;
-    return false;
-  }
-  FakeServiceManager& scm_;
-};
-
-class FakeServiceManagerHandle : public ServiceManagerHandle {
- public:
-  explicit FakeServiceManagerHandle(FakeServiceManager& scm) : scm_(scm) { ++scm_.openHandles; }
-  ~FakeServiceManagerHandle() override { --scm_.openHandles; }
-
-  std::unique_ptr<ServiceHandle> OpenService(const std::wstring& name, uint32_t access,
-                                             uint32_t* lastError) override {
-    scm_.opens.push_back({name, access});
-    uint32_t error = 0;
-    if (!scm_.installed || name != scm_.serviceName) {
-      error = FakeServiceManager::kErrorServiceDoesNotExist;
-    } else if ((access & scm_.deniedServiceAccess) != 0) {
-      error = FakeServiceManager::kErrorAccessDenied;
-    }
-    if (error != 0) {
-      if (lastError) *lastError = error;
-      return nullptr;
-    }
-    return std::make_unique<FakeServiceHandle>(scm_);
+    *status = ServiceStatus{0x10, scm_.state};
+    return scm_.state == service_state::kRunning || Fail(1062, lastError);  // not active
   }
 
  private:
   FakeServiceManager& scm_;
 };
+
+}  // namespace
 
 std::unique_ptr<ServiceManagerHandle> FakeServiceManager::Open(uint32_t access,
                                                                uint32_t* lastError) {
   opens.push_back({L"", access});
-  if (managerOpenFails) {
-    if (lastError) *lastError = kErrorAccessDenied;
-    return nullptr;
-  }
-  return std::make_unique<FakeServiceManagerHandle>(*this);
+  if (managerOpenFails) return Fail(kErrorAccessDenied, lastError), nullptr;
+  return std::make_unique<FakeHandle>(*this);
 }
 
 }  // namespace vantrel::testing

@@ -1,7 +1,7 @@
 // An in-memory Service Control Manager holding the one service the
 // configuration program talks to: installed or not, its state, a start
 // that reaches RUNNING after a number of status queries (or never), access
-// refusals, and a record of access masks, starts and controls.
+// refusals, and a record of access masks, starts, controls and open handles.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +14,6 @@ namespace vantrel::testing {
 
 class FakeServiceManager : public ServiceManager {
  public:
-  static constexpr uint32_t kErrorServiceDoesNotExist = 1060;
-  static constexpr uint32_t kErrorServiceAlreadyRunning = 1056;
-  static constexpr uint32_t kErrorServiceNotActive = 1062;
-  static constexpr uint32_t kErrorAccessDenied = 5;
-
   struct OpenRecord {
     std::wstring name;  // empty for the manager
     uint32_t access = 0;
@@ -26,16 +21,16 @@ class FakeServiceManager : public ServiceManager {
 
   std::unique_ptr<ServiceManagerHandle> Open(uint32_t access, uint32_t* lastError) override;
 
-  std::wstring serviceName = L"Vantrel";
-  bool installed = true;
+  bool installed = true;  // as "Vantrel"
   bool managerOpenFails = false;
   uint32_t deniedServiceAccess = 0;  // OpenService fails when asking for any of these bits
   bool queryFails = false;
   bool startRefused = false;  // StartServiceW fails even from STOPPED
   uint32_t state = service_state::kStopped;
   // After a successful start the state is START_PENDING; it turns RUNNING
-  // at the status query after this many (negative: never).
+  // at this many status queries later (negative: never).
   int queriesUntilRunning = 2;
+  int pendingQueries = 0;
 
   // Record.
   std::vector<OpenRecord> opens;  // managers and services, in order
@@ -43,11 +38,6 @@ class FakeServiceManager : public ServiceManager {
   int statusQueries = 0;
   std::vector<uint32_t> controlsSent;
   int openHandles = 0;  // managers and services not yet closed
-
- private:
-  friend class FakeServiceHandle;
-  friend class FakeServiceManagerHandle;
-  int pendingQueries_ = 0;
 };
 
 }  // namespace vantrel::testing

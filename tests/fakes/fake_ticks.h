@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "config/config_app.h"
@@ -12,17 +13,21 @@ namespace vantrel::testing {
 
 class FakeTicks : public Ticks {
  public:
-  explicit FakeTicks(uint32_t start = 1000) : now(start) {}
+  uint32_t GetTickCount() override {
+    const uint32_t reading = now;
+    now += advancePerReading;
+    return reading;
+  }
+  // A wait that never ends fails the test instead of hanging it.
+  void Sleep(uint32_t milliseconds) override {
+    if (sleeps.size() >= 1000) throw std::runtime_error("FakeTicks: endless wait");
+    sleeps.push_back(milliseconds);
+    now += milliseconds;
+  }
 
-  uint32_t GetTickCount() override;
-  void Sleep(uint32_t milliseconds) override;
-
-  uint32_t now;
+  uint32_t now = 1000;
   uint32_t advancePerReading = 0;
   std::vector<uint32_t> sleeps;
-  // A wait that never ends is stopped here with std::runtime_error, so a
-  // test fails instead of hanging.
-  size_t maxSleeps = 1000;
 };
 
 }  // namespace vantrel::testing

@@ -1,5 +1,6 @@
 // The program's version resource as a table of string values by sub-block
-// path; an empty table is a program without a version resource.
+// path, holding the product version the real resource carries; an empty
+// table is a program without a version resource.
 #pragma once
 
 #include <map>
@@ -12,14 +13,15 @@ namespace vantrel::testing {
 
 class FakeVersionInfo : public VersionInfo {
  public:
-  static constexpr wchar_t kProductVersionPath[] = L"\\StringFileInfo\\040904b0\\ProductVersion";
+  bool QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override {
+    queries.push_back(subBlock);
+    auto found = values.find(subBlock);
+    if (found != values.end()) *value = found->second;
+    return found != values.end();
+  }
 
-  // With the product version the real resource carries.
-  FakeVersionInfo() { values[kProductVersionPath] = L"3.1.0.0"; }
-
-  bool QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override;
-
-  std::map<std::wstring, std::wstring> values;
+  std::map<std::wstring, std::wstring> values{
+      {L"\\StringFileInfo\\040904b0\\ProductVersion", L"3.1.0.0"}};
   std::vector<std::wstring> queries;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/registry_codec.h"
 #include "tests/fakes/fake_registry.h"
 
 namespace vantrel {
@@ -105,7 +106,7 @@ TEST_F(SettingsTest, ListsAreEmptiedThenFilledFromMultiSzOfAnySize) {
 }
 
 TEST_F(SettingsTest, KeyThatCannotBeOpenedLeavesTheRecordAndTheRegistryAlone) {
-  registry.SetMultiString(kHklm, kSettingsKeyPath, L"DoNotRenList", {L"Driver A"});
+  Put(L"DoNotRenList", reg_type::kMultiSz, EncodeMultiSz({L"Driver A"}));
   Settings s(registry);
   registry.DenyOpen(kHklm, kSettingsKeyPath);
   s.Load();

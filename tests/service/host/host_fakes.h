@@ -1,170 +1,146 @@
-// Fakes for the service host's ports. Each writes what happens to it into
-// one shared journal, so tests can check the order of events across the
-// engine, the timer, the event, the status channel and the log.
+// Fakes for the service host's ports and a fixture over them. Every fake and
+// the log write into one journal, so a test compares a single transcript of
+// the engine, timer, event, status channel and log in their order. Log lines
+// are the entries that end in "\n".
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "service/log.h"
 #include "service/service_entry.h"
+#include "settings/settings.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/recording_log_sink.h"
 
 namespace vantrel::testing {
 
-class Journal {
- public:
-  void Add(const std::string& entry) {
-    std::lock_guard lock(mutex_);
-    entries_.push_back(entry);
-  }
-  std::vector<std::string> Entries() const {
-    std::lock_guard lock(mutex_);
-    return entries_;
-  }
-  void Clear() {
-    std::lock_guard lock(mutex_);
-    entries_.clear();
-  }
+using Journal = std::vector<std::wstring>;
 
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> entries_;
+struct Journaling {
+  explicit Journaling(Journal& j) : journal(j) {}
+  Journal& journal;
+  void Add(const std::wstring& entry) { journal.push_back(entry); }
 };
 
-class JournalLogSink : public LogSink {
- public:
-  explicit JournalLogSink(Journal& journal) : journal_(journal) {}
-  bool Open() override { return true; }
-  void WriteAndFlush(const std::wstring& text) override { journal_.Add("log " + WideToUtf8(text)); }
-
- private:
-  Journal& journal_;
-};
-
-class RecordingEngine : public PrinterEngine {
- public:
-  RecordingEngine(Journal& journal, std::function<void()> duringPass)
-      : journal_(journal), duringPass_(std::move(duringPass)) {
-    journal_.Add("engine created");
+struct FakeEngine : PrinterEngine, Journaling {
+  FakeEngine(Journal& j, std::function<void()> duringPass) : Journaling(j), during(duringPass) {
+    Add(L"engine created");
   }
-  ~RecordingEngine() override { journal_.Add("engine destroyed"); }
+  ~FakeEngine() override { Add(L"engine destroyed"); }
   void RunRenamePass() override {
-    journal_.Add("pass begin");
-    if (duringPass_) duringPass_();
-    journal_.Add("pass end");
+    Add(L"pass begin");
+    if (during) during();
+    Add(L"pass end");
   }
-  void ForgetSession(uint32_t sessionId) override {
-    journal_.Add("forget " + std::to_string(sessionId));
-  }
-
- private:
-  Journal& journal_;
-  std::function<void()> duringPass_;
+  void ForgetSession(uint32_t id) override { Add(L"forget " + std::to_wstring(id)); }
+  std::function<void()> during;
 };
 
-class FakeTickTimer : public TickTimer {
- public:
-  explicit FakeTickTimer(Journal& journal) : journal_(journal) {}
-  ~FakeTickTimer() override { journal_.Add("timer closed"); }
-  void Arm(ServiceContext&) override { journal_.Add("timer armed"); }
-  void Cancel() override { journal_.Add("timer cancelled"); }
-
- private:
-  Journal& journal_;
+struct FakeTimer : TickTimer, Journaling {
+  using Journaling::Journaling;
+  ~FakeTimer() override { Add(L"timer closed"); }
+  void Arm(ServiceContext&) override { Add(L"timer armed"); }
+  void Cancel() override { Add(L"timer cancelled"); }
 };
 
 // Each wait runs the next scripted step (as a queued tick would run) and
 // returns kIoCompletion; once the event is set, or the script is used up,
 // the wait ends.
-class FakeStopEvent : public StopEvent {
- public:
-  FakeStopEvent(Journal& journal, std::vector<std::function<void()>> script)
-      : journal_(journal), script_(std::move(script)) {}
-  ~FakeStopEvent() override { journal_.Add("event closed"); }
-  void Set() override {
-    journal_.Add("event set");
-    set_ = true;
-  }
+struct FakeStopEvent : StopEvent, Journaling {
+  FakeStopEvent(Journal& j, std::vector<std::function<void()>> s) : Journaling(j), script(s) {}
+  ~FakeStopEvent() override { Add(L"event closed"); }
+  void Set() override { Add(L"event set"), set = true; }
   WaitResult WaitAlertable() override {
-    if (set_ || next_ == script_.size()) return WaitResult::kEnded;
-    script_[next_++]();
+    if (set || next == script.size()) return WaitResult::kEnded;
+    script[next++]();
     return WaitResult::kIoCompletion;
   }
-
- private:
-  Journal& journal_;
-  std::vector<std::function<void()>> script_;
-  size_t next_ = 0;
-  bool set_ = false;
+  std::vector<std::function<void()>> script;
+  size_t next = 0;
+  bool set = false;
 };
 
-class RecordingReporter : public StatusReporter {
- public:
-  RecordingReporter(Journal& journal, std::vector<ServiceStatus>& reports)
-      : journal_(journal), reports_(reports) {}
-  ~RecordingReporter() override { journal_.Add("status handle cleared"); }
+// Journals a report as "status <state> <accepted, hex> <exit code>
+// <check point> <wait hint>".
+struct FakeReporter : StatusReporter, Journaling {
+  using Journaling::Journaling;
+  ~FakeReporter() override { Add(L"status handle cleared"); }
   void Report(const ServiceStatus& s) override {
-    reports_.push_back(s);
-    journal_.Add("status " + std::to_string(s.currentState));
+    EXPECT_EQ(s.serviceType, 0x10u);
+    EXPECT_EQ(s.serviceSpecificExitCode, 0u);
+    wchar_t text[96];
+    swprintf(text, 96, L"status %u %X %u %u %u", s.currentState, s.controlsAccepted,
+             s.win32ExitCode, s.checkPoint, s.waitHint);
+    Add(text);
   }
-
- private:
-  Journal& journal_;
-  std::vector<ServiceStatus>& reports_;
 };
 
-class ManualClock : public Clock {
- public:
-  int64_t NowSeconds() override { return now; }
-  int64_t now = 1700000000;
-};
-
-class FakePlatform : public HostPlatform {
- public:
-  explicit FakePlatform(Journal& journal) : journal(journal) {}
+struct FakePlatform : HostPlatform, Clock, Journaling {
+  using Journaling::Journaling;
   std::unique_ptr<PrinterEngine> CreateEngine() override {
-    return std::make_unique<RecordingEngine>(journal, duringPass);
+    return std::make_unique<FakeEngine>(journal, duringPass);
   }
   std::unique_ptr<TickTimer> CreateTickTimer() override {
-    if (!timerCreates) return nullptr;
-    return std::make_unique<FakeTickTimer>(journal);
+    return std::make_unique<FakeTimer>(journal);
   }
   std::unique_ptr<StopEvent> CreateStopEvent() override {
-    if (!eventCreates) return nullptr;
-    return std::make_unique<FakeStopEvent>(journal, waitScript);
+    return eventCreates ? std::make_unique<FakeStopEvent>(journal, waitScript) : nullptr;
   }
-  Clock& clock() override { return manualClock; }
+  Clock& clock() override { return *this; }
+  int64_t NowSeconds() override { return now; }
 
-  Journal& journal;
-  ManualClock manualClock;
-  bool timerCreates = true;
+  int64_t now = 1700000000;
   bool eventCreates = true;
   std::function<void()> duringPass;
   std::vector<std::function<void()>> waitScript;
 };
 
-class FakeRegistration : public ControlRegistration {
- public:
-  FakeRegistration(Journal& journal, std::vector<ServiceStatus>& reports)
-      : journal_(journal), reports_(reports) {}
+struct FakeRegistration : ControlRegistration, Journaling {
+  using Journaling::Journaling;
   std::unique_ptr<StatusReporter> RegisterHandler(ServiceContext& context) override {
-    journal_.Add("handler registered");
+    Add(L"handler registered");
     registered = &context;
-    if (fails) return nullptr;
-    return std::make_unique<RecordingReporter>(journal_, reports_);
+    return fails ? nullptr : std::make_unique<FakeReporter>(journal);
   }
   uint32_t LastError() override { return lastError; }
 
   ServiceContext* registered = nullptr;
   bool fails = false;
   uint32_t lastError = 0;
+};
 
- private:
-  Journal& journal_;
-  std::vector<ServiceStatus>& reports_;
+// The process-wide Settings read from an in-memory registry, and the log
+// (off until a test or "withlog" turns it on) written into the journal.
+class HostTest : public ::testing::Test {
+ protected:
+  HostTest() {
+    SetSettingsRegistry(&registry);
+    ResetSettingsForTesting();
+    SetLogSink(std::make_unique<RecordingLogSink>(journalPtr));
+  }
+  ~HostTest() override {
+    logEnabled = false;
+    SetLogSink(nullptr);
+    SetSettingsRegistry(nullptr);
+    ResetSettingsForTesting();
+  }
+
+  // The journal in one line, entries separated by "; ".
+  std::wstring Transcript() const {
+    std::wstring all;
+    for (const auto& entry : journal) all += (all.empty() ? L"" : L"; ") + entry;
+    return all;
+  }
+
+  FakeRegistry registry;
+  std::shared_ptr<Journal> journalPtr = std::make_shared<Journal>();
+  Journal& journal = *journalPtr;
+  FakePlatform platform{journal};
+  CheckPointCounter checkPoints;
 };
 
 }  // namespace vantrel::testing
