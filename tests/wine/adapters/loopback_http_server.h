@@ -1,42 +1,105 @@
 // A tiny HTTP server on 127.0.0.1 and an ephemeral port, run on its own
-// thread, that answers every request with the reply the test set last. One
-// connection at a time; each is closed after its reply.
+// thread, that answers every request with the reply the test set last: its
+// pieces 300 ms apart, or no answer at all for none. One connection at a
+// time; each is closed after its reply.
 #pragma once
 
+#include <windows.h>
+#include <winsock2.h>
+
 #include <cstdint>
-#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vantrel::testing {
 
 class LoopbackHttpServer {
  public:
-  struct Reply {
-    // Sent in order, with `pauseMs` between pieces.
-    std::vector<std::string> pieces;
-    uint32_t pauseMs = 0;
-    // Read the request, then close without a byte of answer.
-    bool hangUp = false;
-  };
+  using Reply = std::vector<std::string>;
 
   // A complete response with Content-Length and "Connection: close".
-  static std::string Response(int status, const std::string& reason, const std::string& body);
+  static std::string Response(int status, const std::string& reason, const std::string& body) {
+    return "HTTP/1.1 " + std::to_string(status) + " " + reason +
+           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+  }
+  // A 200 whose last five bytes come later than the rest.
+  static Reply Slow(const std::string& body) {
+    const std::string whole = Response(200, "OK", body);
+    return {whole.substr(0, whole.size() - 5), whole.substr(whole.size() - 5)};
+  }
 
-  LoopbackHttpServer();
-  ~LoopbackHttpServer();
-  LoopbackHttpServer(const LoopbackHttpServer&) = delete;
-  LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+  LoopbackHttpServer() {
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+    listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof(address);
+    auto* at = reinterpret_cast<sockaddr*>(&address);
+    if (listener_ == INVALID_SOCKET || ::bind(listener_, at, sizeof(address)) != 0 ||
+        ::listen(listener_, 4) != 0 || ::getsockname(listener_, at, &length) != 0) {
+      return;  // port() stays 0
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      // Ends when the destructor closes the listener.
+      for (SOCKET client; (client = ::accept(listener_, nullptr, nullptr)) != INVALID_SOCKET;) {
+        Answer(client);
+        ::closesocket(client);
+      }
+    });
+  }
+  ~LoopbackHttpServer() {
+    if (listener_ != INVALID_SOCKET) ::closesocket(listener_);
+    if (thread_.joinable()) thread_.join();
+    ::WSACleanup();
+  }
 
-  // 0 when the server could not start.
-  uint16_t port() const;
-  void SetReply(Reply reply);
+  uint16_t port() const { return port_; }
+  void SetReply(Reply reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reply_ = std::move(reply);
+  }
   // The head of every request received so far (request line and headers).
-  std::vector<std::string> requests() const;
+  std::vector<std::string> requests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
 
  private:
-  struct State;
-  std::unique_ptr<State> state_;
+  void Answer(SOCKET client) {
+    std::string head;
+    char buffer[1024];
+    while (head.find("\r\n\r\n") == std::string::npos) {
+      const int got = ::recv(client, buffer, sizeof(buffer), 0);
+      if (got <= 0) return;
+      head.append(buffer, got);
+    }
+    Reply reply;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      requests_.push_back(head.substr(0, head.find("\r\n\r\n")));
+      reply = reply_;
+    }
+    for (size_t i = 0; i < reply.size(); ++i) {
+      if (i > 0) ::Sleep(300);
+      if (::send(client, reply[i].data(), static_cast<int>(reply[i].size()), 0) < 0) return;
+    }
+    // A graceful close: the request was read in full, so nothing unread
+    // turns the close into a reset and the client gets every byte.
+    ::shutdown(client, SD_SEND);
+  }
+
+  SOCKET listener_ = INVALID_SOCKET;
+  uint16_t port_ = 0;
+  mutable std::mutex mutex_;
+  Reply reply_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
 };
 
 }  // namespace vantrel::testing

@@ -1,37 +1,33 @@
-// Shared helpers of the adapter tests: where they run, who runs them, and a
-// log sink that keeps what the engine writes.
+// Shared helpers of the adapter tests: where they run, who runs them, and
+// registry values written with the plain API.
 #pragma once
 
-#include <memory>
+#include <windows.h>
+
 #include <string>
-#include <vector>
 
 namespace vantrel::testing {
 
 // True under Wine (ntdll exports wine_get_version there). Tests that meet a
 // Wine limitation assert what Wine does and say so, and keep the Windows
 // expectation for a real system.
-bool RunningUnderWine();
+inline bool RunningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 // GetUserNameW: under Wine, the Linux user running the prefix.
-std::wstring CurrentUserName();
+inline std::wstring CurrentUserName() {
+  wchar_t name[256] = {};
+  DWORD size = 256;
+  return ::GetUserNameW(name, &size) ? name : L"";
+}
 
-#if VANTREL_TEST_ENGINE
-// Installs a sink that records every message and switches the log on; the
-// log is switched off again and the sink removed when the object goes.
-class RecordedLog {
- public:
-  RecordedLog();
-  ~RecordedLog();
-  RecordedLog(const RecordedLog&) = delete;
-  RecordedLog& operator=(const RecordedLog&) = delete;
-
-  const std::vector<std::wstring>& lines() const;
-  bool Contains(const std::wstring& line) const;
-
- private:
-  std::shared_ptr<std::vector<std::wstring>> lines_;
-};
-#endif
+// A REG_SZ value; the key is created when missing.
+inline LSTATUS PutRegString(HKEY root, const std::wstring& path, const wchar_t* name,
+                            const std::wstring& value) {
+  return ::RegSetKeyValueW(root, path.c_str(), name, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
 
 }  // namespace vantrel::testing

@@ -14,17 +14,12 @@
 #include "tests/wine/dialog/dialog_driver.h"
 
 int main(int argc, char** argv) {
-  using vantrel::testing::ConfigDialog;
   std::wstring status = L"Service Status: Running";
   if (argc > 1) status.assign(argv[1], argv[1] + strlen(argv[1]));  // ASCII texts only
   const DWORD timeoutMs = argc > 2 ? strtoul(argv[2], nullptr, 10) : 20000;
 
-  ConfigDialog dialog;
-  if (!dialog.Start()) {
-    std::printf("error no dialog\n");
-    std::fflush(stdout);
-    return 1;
-  }
+  vantrel::testing::ConfigDialog dialog;
+  if (!dialog.Start()) return std::printf("error no dialog\n"), 1;
   const bool reached = dialog.WaitForStatus(status, timeoutMs);
   // The status line can change before every control has painted: repaint
   // all, then let the dialog's thread catch up.
@@ -40,8 +35,7 @@ int main(int argc, char** argv) {
               client.right - client.left, client.bottom - client.top);
   std::fflush(stdout);
 
-  char line[64];
-  if (!std::fgets(line, sizeof(line), stdin)) Sleep(0);  // end of input closes too
+  std::getchar();  // a line, or the end of input, closes it
   const DWORD exitCode = dialog.Close();
   return reached && exitCode == 0 ? 0 : 1;
 }

@@ -10,8 +10,9 @@ namespace vantrel {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Stored = std::pair<DWORD, Bytes>;
 
-Bytes Utf16Bytes(const std::wstring& text) {
+Bytes Utf16(const std::wstring& text) {
   const auto* p = reinterpret_cast<const uint8_t*>(text.data());
   return Bytes(p, p + text.size() * sizeof(wchar_t));
 }
@@ -33,15 +34,11 @@ class SettingsRegistryTest : public ::testing::Test {
               ERROR_SUCCESS);
   }
   static void PutSz(const wchar_t* name, const std::wstring& text) {
-    Put(name, REG_SZ, Utf16Bytes(text + L'\0'));
-  }
-  static void Delete(const wchar_t* name) {
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSettingsKeyPath, name);
+    Put(name, REG_SZ, Utf16(text + L'\0'));
   }
   // The stored type and bytes (REG_NONE and nothing when absent).
-  static std::pair<DWORD, Bytes> Stored(const wchar_t* name) {
-    DWORD type = REG_NONE, size = 0;
-    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
+  static Stored Get(const wchar_t* name) {
+    DWORD type = REG_NONE, size = 0, flags = RRF_RT_ANY | RRF_NOEXPAND;
     if (RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKeyPath, name, flags, &type, nullptr, &size))
       return {REG_NONE, {}};
     Bytes data(size);
@@ -55,20 +52,18 @@ class SettingsRegistryTest : public ::testing::Test {
 
 TEST_F(SettingsRegistryTest, NoKeyGivesDefaultsAndCreatesItEmptyThenTheSuffixFallsBack) {
   Settings s(registry);
-  EXPECT_EQ(s.NamingFormat, L"");
-  EXPECT_EQ(s.RenameRegex, L"in [Ss]ession [0-9]+");
-  EXPECT_EQ(s.AppendToDuplicates, L"");
+  EXPECT_EQ(s.NamingFormat + L"|" + s.RenameRegex + L"|" + s.AppendToDuplicates,
+            L"|in [Ss]ession [0-9]+|");
   EXPECT_TRUE(s.DoNotRenList.empty() && s.NamingFormatList.empty());
-  EXPECT_FALSE(s.OnlyRenTS || s.DeleteDuplicates || s.OnlyUseRegex);
-  EXPECT_TRUE(s.StripParens);
+  EXPECT_TRUE(!s.OnlyRenTS && !s.DeleteDuplicates && !s.OnlyUseRegex && s.StripParens);
 
   HKEY key;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
-  DWORD values = 99;
-  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                   nullptr, nullptr, nullptr);
+  wchar_t name[64];
+  DWORD chars = 64;
+  EXPECT_EQ(RegEnumValueW(key, 0, name, &chars, nullptr, nullptr, nullptr, nullptr),
+            ERROR_NO_MORE_ITEMS);
   RegCloseKey(key);
-  EXPECT_EQ(values, 0u);
   EXPECT_EQ(Settings(registry).AppendToDuplicates, L" - Duplicate");  // now present, empty
 }
 
@@ -81,7 +76,7 @@ TEST_F(SettingsRegistryTest, BooleanOnlyFromDwordAndSavedAsOne) {
   EXPECT_TRUE(s.OnlyRenTS);
   EXPECT_FALSE(s.OnlyUseRegex);
   s.Save();
-  EXPECT_EQ(Stored(L"OnlyRenTS"), (std::pair<DWORD, Bytes>{REG_DWORD, {1, 0, 0, 0}}));
+  EXPECT_EQ(Get(L"OnlyRenTS"), (Stored{REG_DWORD, {1, 0, 0, 0}}));
 }
 
 TEST_F(SettingsRegistryTest, StringsOfEveryShape) {
@@ -89,53 +84,43 @@ TEST_F(SettingsRegistryTest, StringsOfEveryShape) {
   EXPECT_EQ(Settings(registry).NamingFormat, std::wstring(1023, L'n'));
 
   PutSz(L"NamingFormat", std::wstring(1024, L'n'));  // 2050 bytes: missing
-  Put(L"RenameRegex", REG_SZ, Utf16Bytes(L"no terminator"));
+  Put(L"RenameRegex", REG_SZ, Utf16(L"no terminator"));
   // Seven bytes: "abc" and half of a fourth unit; the registry keeps the size.
   Put(L"AppendToDuplicates", REG_SZ, {'a', 0, 'b', 0, 'c', 0, 'd'});
-  ASSERT_EQ(Stored(L"AppendToDuplicates").second.size(), 7u);
+  ASSERT_EQ(Get(L"AppendToDuplicates").second.size(), 7u);
   Settings s(registry);
   EXPECT_EQ(s.NamingFormat, L"");
   EXPECT_EQ(s.RenameRegex, L"no terminator");
   EXPECT_EQ(s.AppendToDuplicates, L"abc");
 
-  Put(L"AppendToDuplicates", REG_EXPAND_SZ, Utf16Bytes(std::wstring(L"%TEMP%\0", 7)));
+  Put(L"AppendToDuplicates", REG_EXPAND_SZ, Utf16(std::wstring(L"%TEMP%\0", 7)));
   s.Load();
   EXPECT_EQ(s.AppendToDuplicates, L" - Duplicate");
 }
 
 TEST_F(SettingsRegistryTest, ListsSkipEmptyStringsAndEmptyOnesSaveAsOneNul) {
-  Put(L"DoNotRenList", REG_MULTI_SZ, Utf16Bytes(std::wstring(L"one\0\0three\0\0", 12)));
+  Put(L"DoNotRenList", REG_MULTI_SZ, Utf16(std::wstring(L"one\0\0three\0\0", 12)));
   PutSz(L"RenameRegex", L"^TS");
   Settings s(registry);
   EXPECT_EQ(s.DoNotRenList, (std::vector<std::wstring>{L"one", L"three"}));
   s.Save();
-  EXPECT_EQ(Stored(L"NamingFormatList"), (std::pair<DWORD, Bytes>{REG_MULTI_SZ, {0, 0}}));
-  EXPECT_EQ(Stored(L"DoNotRenList").second.size(), (3 + 1 + 5 + 1 + 1) * 2u);
+  EXPECT_EQ(Get(L"NamingFormatList"), (Stored{REG_MULTI_SZ, {0, 0}}));
+  EXPECT_EQ(Get(L"DoNotRenList").second.size(), (3 + 1 + 5 + 1 + 1) * 2u);
 
-  Delete(L"RenameRegex");
-  Delete(L"DoNotRenList");
+  // Reloaded without them: the regex keeps the value held, the list empties.
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"RenameRegex");
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"DoNotRenList");
   s.Load();
   EXPECT_EQ(s.RenameRegex, L"^TS");
   EXPECT_TRUE(s.DoNotRenList.empty());
 }
 
-TEST_F(SettingsRegistryTest, FullRecordAndLongListRoundTrip) {
+TEST_F(SettingsRegistryTest, LongListRoundTrip) {
   Settings saved(registry);
-  saved.NamingFormat = L"%username% \u00e9 \U0001F5A8";
-  saved.AppendToDuplicates = L" copy";
-  saved.StripParens = false;
-  saved.DeleteDuplicates = true;
   for (int i = 0; i < 40; ++i) saved.DoNotRenList.push_back(std::wstring(300, L'a' + i % 26));
   saved.Save();
-  EXPECT_EQ(Stored(L"NamingFormat").second.size(), (saved.NamingFormat.size() + 1) * 2);
-  EXPECT_EQ(Stored(L"DoNotRenList").second.size(), (40 * 301 + 1) * 2u);  // past 10 240 units
-
-  Settings loaded(registry);
-  EXPECT_EQ(loaded.NamingFormat, saved.NamingFormat);
-  EXPECT_EQ(loaded.AppendToDuplicates, L" copy");
-  EXPECT_FALSE(loaded.StripParens);
-  EXPECT_TRUE(loaded.DeleteDuplicates);
-  EXPECT_EQ(loaded.DoNotRenList, saved.DoNotRenList);
+  EXPECT_EQ(Get(L"DoNotRenList").second.size(), (40 * 301 + 1) * 2u);  // past 10 240 units
+  EXPECT_EQ(Settings(registry).DoNotRenList, saved.DoNotRenList);
 }
 
 }  // namespace
