@@ -44,7 +44,8 @@ std::string Get(uint16_t port) {
   std::string result = std::to_string(status);
   std::vector<uint8_t> body;  // each read appends
   while (request->QueryDataAvailable(&available) && available > 0) {
-    result += " " + std::to_string(available);
+    result += ' ';
+    result += std::to_string(available);
     if (!request->ReadData(available, &body, &read) || read != available) return result + " short";
   }
   return result + " " + std::string(body.begin(), body.end());

@@ -7,6 +7,7 @@
 // stored ones.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -55,7 +56,9 @@ std::wstring Stored() {
     std::wstring text(data, size / sizeof(wchar_t));
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     for (auto& c : text) c = c ? c : L'|';
-    values[name] = type == REG_DWORD ? std::to_wstring(*reinterpret_cast<DWORD*>(data))
+    DWORD dword = 0;
+    std::memcpy(&dword, data, sizeof(dword));
+    values[name] = type == REG_DWORD ? std::to_wstring(dword)
                    : type == REG_SZ  ? L"\"" + text + L"\""
                                      : L"[" + text + L"]";
   }
