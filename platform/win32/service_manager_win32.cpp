@@ -65,6 +65,25 @@ class Win32ServiceHandle : public ServiceHandle {
   win32::unique_schandle service_;
 };
 
+// Hands a just-opened SCM handle to its port object, or reports why there is
+// none: the open's own error, or no memory for the object (the handle then
+// closes on the way out).
+template <typename Port>
+std::unique_ptr<Port> Wrap(win32::unique_schandle opened, uint32_t* lastError) {
+  if (!opened) {
+    SetError(lastError, ::GetLastError());
+    return nullptr;
+  }
+  try {
+    auto handle = std::make_unique<Port>(std::move(opened));
+    SetError(lastError, ERROR_SUCCESS);
+    return handle;
+  } catch (const std::bad_alloc&) {
+    SetError(lastError, ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+}
+
 class Win32ServiceManagerHandle : public ServiceManagerHandle {
  public:
   explicit Win32ServiceManagerHandle(win32::unique_schandle manager)
@@ -72,19 +91,8 @@ class Win32ServiceManagerHandle : public ServiceManagerHandle {
 
   std::unique_ptr<ServiceHandle> OpenService(const std::wstring& name, uint32_t access,
                                              uint32_t* lastError) override {
-    win32::unique_schandle service(::OpenServiceW(manager_.get(), name.c_str(), access));
-    if (!service) {
-      SetError(lastError, ::GetLastError());
-      return nullptr;
-    }
-    try {
-      auto handle = std::make_unique<Win32ServiceHandle>(std::move(service));
-      SetError(lastError, ERROR_SUCCESS);
-      return handle;
-    } catch (const std::bad_alloc&) {
-      SetError(lastError, ERROR_NOT_ENOUGH_MEMORY);
-      return nullptr;
-    }
+    return Wrap<Win32ServiceHandle>(
+        win32::unique_schandle(::OpenServiceW(manager_.get(), name.c_str(), access)), lastError);
   }
 
  private:
@@ -95,19 +103,8 @@ class Win32ServiceManagerHandle : public ServiceManagerHandle {
 
 std::unique_ptr<ServiceManagerHandle> Win32ServiceManager::Open(uint32_t access,
                                                                 uint32_t* lastError) {
-  win32::unique_schandle manager(::OpenSCManagerW(nullptr, nullptr, access));
-  if (!manager) {
-    SetError(lastError, ::GetLastError());
-    return nullptr;
-  }
-  try {
-    auto handle = std::make_unique<Win32ServiceManagerHandle>(std::move(manager));
-    SetError(lastError, ERROR_SUCCESS);
-    return handle;
-  } catch (const std::bad_alloc&) {
-    SetError(lastError, ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
+  return Wrap<Win32ServiceManagerHandle>(
+      win32::unique_schandle(::OpenSCManagerW(nullptr, nullptr, access)), lastError);
 }
 
 }  // namespace vantrel
