@@ -141,15 +141,29 @@ std::mutex& InstanceMutex() {
 Registry* installedRegistry = nullptr;
 Settings* instance = nullptr;
 
-}  // namespace
-
-Settings& GetSettings() {
-  std::lock_guard<std::mutex> lock(InstanceMutex());
+Settings& InstanceLocked() {
   if (!instance) {
     static NoRegistry* none = new NoRegistry;
     instance = new Settings(installedRegistry ? *installedRegistry : *none);
   }
   return *instance;
+}
+
+}  // namespace
+
+Settings& GetSettings() {
+  std::lock_guard<std::mutex> lock(InstanceMutex());
+  return InstanceLocked();
+}
+
+Settings CopySettings() {
+  std::lock_guard<std::mutex> lock(InstanceMutex());
+  return InstanceLocked();
+}
+
+void ReloadSettingsInstance() {
+  std::lock_guard<std::mutex> lock(InstanceMutex());
+  InstanceLocked().Load();
 }
 
 void SetSettingsRegistry(Registry* registry) {

@@ -49,6 +49,13 @@ class Settings {
 Settings& GetSettings();
 void SetSettingsRegistry(Registry* registry);
 
+// A copy of the process-wide instance that a concurrent reload cannot tear:
+// a rename pass works on one, so a reload takes effect at the next pass.
+Settings CopySettings();
+// Loads the process-wide instance from the registry again, under the lock
+// that CopySettings takes.
+void ReloadSettingsInstance();
+
 // Tests only: forgets the process-wide instance (freeing it) so the next
 // GetSettings builds and loads a new one.
 void ResetSettingsForTesting();
