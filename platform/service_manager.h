@@ -14,6 +14,7 @@ namespace scm_access {
 inline constexpr uint32_t kGenericRead = 0x80000000;
 inline constexpr uint32_t kManagerConnect = 0x0001;
 inline constexpr uint32_t kManagerAllAccess = 0xF003F;
+inline constexpr uint32_t kServiceChangeConfig = 0x0002;
 inline constexpr uint32_t kServiceQueryStatus = 0x0004;
 inline constexpr uint32_t kServiceStart = 0x0010;
 inline constexpr uint32_t kServiceStop = 0x0020;
@@ -44,6 +45,24 @@ struct ServiceStatus {
   uint32_t waitHint = 0;
 };
 
+// What the manager does when the service fails (SC_ACTION and
+// SERVICE_FAILURE_ACTIONSW): the n-th action of the failure count, the last
+// one repeating, the count forgotten after the reset period.
+namespace failure_action {
+inline constexpr uint32_t kNone = 0;
+inline constexpr uint32_t kRestart = 1;
+}  // namespace failure_action
+
+struct FailureAction {
+  uint32_t type = failure_action::kNone;
+  uint32_t delayMs = 0;
+};
+
+struct FailureActions {
+  uint32_t resetPeriodSeconds = 0;
+  std::vector<FailureAction> actions;
+};
+
 // An open service; CloseServiceHandle when destroyed.
 class ServiceHandle {
  public:
@@ -55,6 +74,13 @@ class ServiceHandle {
   virtual bool Start(const std::vector<std::wstring>& args, uint32_t* lastError) = 0;
   // ControlService(code) with a zero-filled SERVICE_STATUS for the answer.
   virtual bool Control(uint32_t code, ServiceStatus* status, uint32_t* lastError) = 0;
+  // ChangeServiceConfig2W(SERVICE_CONFIG_FAILURE_ACTIONS). Needs
+  // kServiceChangeConfig, and kServiceStart for a restart action.
+  virtual bool SetFailureActions(const FailureActions& actions, uint32_t* lastError) = 0;
+  // ChangeServiceConfig2W(SERVICE_CONFIG_FAILURE_ACTIONS_FLAG): whether the
+  // actions also follow a stop that the service reports with an error exit
+  // code, not only the end of its process.
+  virtual bool SetFailureActionsOnErrorExit(bool enabled, uint32_t* lastError) = 0;
 };
 
 // An open manager; CloseServiceHandle when destroyed.

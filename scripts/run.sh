@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds Vantrel.exe, runs it as a service under Wine's Service Control
-# Manager in a prefix of its own (build/run/wineprefix) and walks it through
-# its controls: start with the log on, the first rename pass, reload (200),
+# Builds the Windows programs and the MSI package, installs the package with
+# Wine's msiexec in a prefix of its own (build/run/wineprefix), which
+# registers and starts the service, and walks the service through its
+# controls: start with the log on, the first rename pass, reload (200),
 # pause, continue and stop. Prints the states it saw and the service's log,
-# then removes the service and leaves no Wine process behind.
+# then uninstalls the package and leaves no Wine process behind.
 set -euo pipefail
 
 VANTREL_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,19 +25,19 @@ source tests/wine/lib.sh
 
 echo "== Wine prefix $run_dir/wineprefix"
 wine_prefix_init "$run_dir/wineprefix"
-service_dir="$WINEPREFIX/drive_c/vantrel"
+scctl_exe="$WIN_BUILD/tools/scctl/scctl.exe"
+msi_pkg=$(ls "$WIN_BUILD"/installer/Vantrel-*-x64.msi | head -1)
 log_file="$WINEPREFIX/drive_c/windows/Vantrel Log.txt"
 
 cleanup() {
-  wine_run 30 "$service_dir/scctl.exe" stop >/dev/null 2>&1 || true
-  wine_run 30 "$service_dir/scctl.exe" wait STOPPED 5000 >/dev/null 2>&1 || true
-  wine_run 30 sc delete Vantrel >/dev/null 2>&1 || true
+  # The uninstall stops and removes the service; the settings key stays.
+  wine_run 120 msiexec /x "$(winepath -w "$msi_pkg" 2>/dev/null)" /qn >/dev/null 2>&1 || true
   wine_prefix_end
 }
 trap cleanup EXIT
 
 states=()
-scctl() { wine_run 30 "$service_dir/scctl.exe" "$@" | tr -d '\r'; }
+scctl() { wine_run 30 "$scctl_exe" "$@" | tr -d '\r'; }
 # step LABEL STATE COMMAND...: runs a scctl command, then waits for STATE
 # and records every state seen on the way.
 step() {
@@ -50,11 +51,13 @@ step() {
   states+=("$label: $(printf '%s\n%s\n' "$answer" "$seen" | awk 'NF {print $2}' | uniq | paste -sd' ' -)")
 }
 
-mkdir -p "$service_dir"
-cp "$WIN_BUILD/service/Vantrel.exe" "$WIN_BUILD/tools/scctl/scctl.exe" "$service_dir/"
-echo "== Registering the service"
-wine_run 30 sc create Vantrel binPath= 'C:\vantrel\Vantrel.exe' </dev/null | tr -d '\r'
-
+echo "== Installing $(basename "$msi_pkg") (msiexec /i /qn): registers and starts the service"
+wine_run 120 msiexec /i "$(winepath -w "$msi_pkg" 2>/dev/null)" /qn </dev/null >/dev/null 2>&1 ||
+  { echo "msiexec /i failed ($?)"; exit 1; }
+scctl wait RUNNING 10000
+scctl config
+# The installer starts it without the log: restart it with "withlog".
+step "stop the installed service" STOPPED stop
 step "start withlog" RUNNING start withlog
 
 echo "-- waiting for the first rename pass (about 10 s)"
@@ -85,5 +88,6 @@ printf '  %s\n' "${states[@]}"
 echo "== Diagnostic log (C:\\windows\\Vantrel Log.txt)"
 utf16_to_utf8 "$log_file" | tr -d '\r'
 
-echo "== Removing the service"
-wine_run 30 sc delete Vantrel </dev/null | tr -d '\r'
+echo "== Uninstalling the package (msiexec /x /qn)"
+wine_run 120 msiexec /x "$(winepath -w "$msi_pkg" 2>/dev/null)" /qn </dev/null >/dev/null 2>&1 &&
+  echo "uninstalled; the settings key stays"

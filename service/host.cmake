@@ -2,7 +2,8 @@
 # Windows the Vantrel.exe program around them.
 add_library(vantrel_service_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/service_context.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/service_entry.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/service_entry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/recovery.cpp)
 target_link_libraries(vantrel_service_core PUBLIC vantrel_settings vantrel_log)
 
 if(WIN32)
@@ -17,5 +18,6 @@ if(WIN32)
     vantrel_service_core vantrel_engine
     vantrel_win32_log_file vantrel_win32_registry vantrel_win32_wmi
     vantrel_win32_terminal_services vantrel_win32_accounts vantrel_win32_spooler
+    vantrel_win32_service_manager
     vantrel_win32_syslibs)
 endif()

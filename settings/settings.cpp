@@ -6,54 +6,55 @@
 #include <new>
 
 #include "settings/registry_codec.h"
+#include "settings/setting_values.h"
 
 namespace vantrel {
 namespace {
 
 // The text of a REG_SZ value read into the 2048-byte buffer; nothing when
 // the value is missing, of another type or larger than the buffer.
-bool ReadString(RegistryKey& key, const wchar_t* name, std::wstring* out) {
+bool ReadString(RegistryKey& key, const SettingValue& value, std::wstring* out) {
   uint32_t type = reg_type::kNone;
   std::vector<uint8_t> data;
-  if (key.QueryValue(name, kStringValueCapacity, &type, &data) != win32_error::kSuccess ||
-      type != reg_type::kSz)
+  if (key.QueryValue(value.name, kStringValueCapacity, &type, &data) != win32_error::kSuccess ||
+      type != value.type)
     return false;
   *out = DecodeRegSz(data);
   return true;
 }
 
-bool ReadBool(RegistryKey& key, const wchar_t* name, bool* out) {
+bool ReadBool(RegistryKey& key, const SettingValue& value, bool* out) {
   uint32_t type = reg_type::kNone;
   std::vector<uint8_t> data;
-  if (key.QueryValue(name, 4, &type, &data) != win32_error::kSuccess || type != reg_type::kDword)
+  if (key.QueryValue(value.name, 4, &type, &data) != win32_error::kSuccess || type != value.type)
     return false;
   *out = DecodeDword(data) != 0;
   return true;
 }
 
 // Empties `list`, then fills it from a REG_MULTI_SZ value of any size.
-void ReadList(RegistryKey& key, const wchar_t* name, std::vector<std::wstring>* list) {
+void ReadList(RegistryKey& key, const SettingValue& value, std::vector<std::wstring>* list) {
   list->clear();
   uint32_t type = reg_type::kNone;
   uint32_t size = 0;
-  if (key.QueryValueInfo(name, &type, &size) != win32_error::kSuccess || type != reg_type::kMultiSz)
+  if (key.QueryValueInfo(value.name, &type, &size) != win32_error::kSuccess || type != value.type)
     return;
   // Two spare bytes so a last string stored without its NUL still ends.
   std::vector<uint8_t> data;
-  if (key.QueryValue(name, size + 2, &type, &data) != win32_error::kSuccess ||
-      type != reg_type::kMultiSz)
+  if (key.QueryValue(value.name, size + 2, &type, &data) != win32_error::kSuccess ||
+      type != value.type)
     return;
   *list = DecodeMultiSz(data, std::min<size_t>(size, data.size()));
 }
 
-void WriteString(RegistryKey& key, const wchar_t* name, const std::wstring& text) {
+void WriteString(RegistryKey& key, const SettingValue& value, const std::wstring& text) {
   std::vector<uint8_t> bytes = EncodeRegSz(text);
-  key.SetValue(name, reg_type::kSz, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  key.SetValue(value.name, value.type, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
-void WriteBool(RegistryKey& key, const wchar_t* name, bool value) {
-  std::vector<uint8_t> bytes = EncodeDword(value ? 1 : 0);
-  key.SetValue(name, reg_type::kDword, bytes.data(), static_cast<uint32_t>(bytes.size()));
+void WriteBool(RegistryKey& key, const SettingValue& value, bool on) {
+  std::vector<uint8_t> bytes = EncodeDword(on ? 1 : 0);
+  key.SetValue(value.name, value.type, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 }  // namespace
@@ -71,16 +72,16 @@ void Settings::Load() {
     // A key created just now holds nothing to read.
     if (!openedExisting) return;
 
-    ReadString(*key, L"NamingFormat", &NamingFormat);
-    if (!ReadString(*key, L"AppendToDuplicates", &AppendToDuplicates))
+    ReadString(*key, kNamingFormatValue, &NamingFormat);
+    if (!ReadString(*key, kAppendToDuplicatesValue, &AppendToDuplicates))
       AppendToDuplicates = L" - Duplicate";
-    ReadBool(*key, L"OnlyRenTS", &OnlyRenTS);
-    ReadBool(*key, L"OnlyUseRegex", &OnlyUseRegex);
-    ReadBool(*key, L"StripParens", &StripParens);
-    ReadString(*key, L"RenameRegex", &RenameRegex);
-    ReadBool(*key, L"DeleteDuplicates", &DeleteDuplicates);
-    ReadList(*key, L"DoNotRenList", &DoNotRenList);
-    ReadList(*key, L"NamingFormatList", &NamingFormatList);
+    ReadBool(*key, kOnlyRenTSValue, &OnlyRenTS);
+    ReadBool(*key, kOnlyUseRegexValue, &OnlyUseRegex);
+    ReadBool(*key, kStripParensValue, &StripParens);
+    ReadString(*key, kRenameRegexValue, &RenameRegex);
+    ReadBool(*key, kDeleteDuplicatesValue, &DeleteDuplicates);
+    ReadList(*key, kDoNotRenListValue, &DoNotRenList);
+    ReadList(*key, kNamingFormatListValue, &NamingFormatList);
   } catch (const std::bad_alloc&) {
     // Out of memory in the middle of a load: the fields read so far keep
     // their new values, as with any other failed read.
@@ -95,13 +96,13 @@ void Settings::Save() {
             win32_error::kSuccess ||
         !key)
       return;
-    WriteString(*key, L"NamingFormat", NamingFormat);
-    WriteString(*key, L"AppendToDuplicates", AppendToDuplicates);
-    WriteString(*key, L"RenameRegex", RenameRegex);
-    WriteBool(*key, L"OnlyRenTS", OnlyRenTS);
-    WriteBool(*key, L"OnlyUseRegex", OnlyUseRegex);
-    WriteBool(*key, L"DeleteDuplicates", DeleteDuplicates);
-    WriteBool(*key, L"StripParens", StripParens);
+    WriteString(*key, kNamingFormatValue, NamingFormat);
+    WriteString(*key, kAppendToDuplicatesValue, AppendToDuplicates);
+    WriteString(*key, kRenameRegexValue, RenameRegex);
+    WriteBool(*key, kOnlyRenTSValue, OnlyRenTS);
+    WriteBool(*key, kOnlyUseRegexValue, OnlyUseRegex);
+    WriteBool(*key, kDeleteDuplicatesValue, DeleteDuplicates);
+    WriteBool(*key, kStripParensValue, StripParens);
   } catch (const std::bad_alloc&) {
     return;
   }
@@ -113,9 +114,9 @@ void Settings::Save() {
   } catch (const std::bad_alloc&) {
     return;
   }
-  key->SetValue(L"DoNotRenList", reg_type::kMultiSz, doNotRen.data(),
+  key->SetValue(kDoNotRenListValue.name, kDoNotRenListValue.type, doNotRen.data(),
                 static_cast<uint32_t>(doNotRen.size()));
-  key->SetValue(L"NamingFormatList", reg_type::kMultiSz, namingFormats.data(),
+  key->SetValue(kNamingFormatListValue.name, kNamingFormatListValue.type, namingFormats.data(),
                 static_cast<uint32_t>(namingFormats.size()));
 }
 

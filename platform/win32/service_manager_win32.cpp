@@ -61,7 +61,34 @@ class Win32ServiceHandle : public ServiceHandle {
     return sent != FALSE;
   }
 
+  bool SetFailureActions(const FailureActions& actions, uint32_t* lastError) override {
+    std::vector<SC_ACTION> list;
+    try {
+      for (const auto& action : actions.actions)
+        list.push_back({static_cast<SC_ACTION_TYPE>(action.type), action.delayMs});
+    } catch (const std::bad_alloc&) {
+      SetError(lastError, ERROR_NOT_ENOUGH_MEMORY);
+      return false;
+    }
+    SERVICE_FAILURE_ACTIONSW config{};
+    config.dwResetPeriod = actions.resetPeriodSeconds;
+    config.cActions = static_cast<DWORD>(list.size());
+    config.lpsaActions = list.empty() ? nullptr : list.data();
+    return Change(SERVICE_CONFIG_FAILURE_ACTIONS, &config, lastError);
+  }
+
+  bool SetFailureActionsOnErrorExit(bool enabled, uint32_t* lastError) override {
+    SERVICE_FAILURE_ACTIONS_FLAG flag{enabled ? TRUE : FALSE};
+    return Change(SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag, lastError);
+  }
+
  private:
+  bool Change(DWORD level, void* info, uint32_t* lastError) {
+    const BOOL changed = ::ChangeServiceConfig2W(service_.get(), level, info);
+    SetError(lastError, changed ? ERROR_SUCCESS : ::GetLastError());
+    return changed != FALSE;
+  }
+
   win32::unique_schandle service_;
 };
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/win32/log_file_win32.h"
+#include "platform/win32/service_manager_win32.h"
 #include "service/log.h"
+#include "service/recovery.h"
 #include "service/win32/engine_wiring_win32.h"
 #include "service/win32/host_ports_win32.h"
 #include "settings/settings.h"
@@ -82,6 +84,13 @@ int RunProcess() {
     std::vector<std::wstring> args(argv, argv + argc);
     LocalFree(argv);
     debugMode = IsDebugCommandLine(args);
+    if (IsRecoveryCommandLine(args)) {
+      // The installer's custom action: set the failure actions and end.
+      Win32ServiceManager scm;
+      const uint32_t error = ApplyServiceFailureActions(scm);
+      CoUninitialize();
+      return static_cast<int>(error);
+    }
   }
   if (debugMode) {
     // Nothing ends the debug thread; the process runs until it is killed.

@@ -51,6 +51,18 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
     return scm_.state == service_state::kRunning || Fail(1062, lastError);  // not active
   }
 
+  bool SetFailureActions(const FailureActions& actions, uint32_t* lastError) override {
+    if (scm_.failureActionsError) return Fail(scm_.failureActionsError, lastError);
+    scm_.failureActions = actions;
+    return true;
+  }
+
+  bool SetFailureActionsOnErrorExit(bool enabled, uint32_t* lastError) override {
+    if (scm_.onErrorExitError) return Fail(scm_.onErrorExitError, lastError);
+    scm_.failureActionsOnErrorExit = enabled;
+    return true;
+  }
+
  private:
   FakeServiceManager& scm_;
 };

@@ -1,10 +1,12 @@
 // An in-memory Service Control Manager holding the one service the
 // configuration program talks to: installed or not, its state, a start
 // that reaches RUNNING after a number of status queries (or never), access
-// refusals, and a record of access masks, starts, controls and open handles.
+// refusals, and a record of access masks, starts, controls, failure actions
+// and open handles.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,9 @@ class FakeServiceManager : public ServiceManager {
   bool managerOpenFails = false;
   uint32_t deniedServiceAccess = 0;  // OpenService fails when asking for any of these bits
   bool queryFails = false;
-  bool startRefused = false;  // StartServiceW fails even from STOPPED
+  bool startRefused = false;         // StartServiceW fails even from STOPPED
+  uint32_t failureActionsError = 0;  // setting the actions fails with it
+  uint32_t onErrorExitError = 0;     // setting their flag fails with it
   uint32_t state = service_state::kStopped;
   // After a successful start the state is START_PENDING; it turns RUNNING
   // at this many status queries later (negative: never).
@@ -37,6 +41,8 @@ class FakeServiceManager : public ServiceManager {
   int startRequests = 0;
   int statusQueries = 0;
   std::vector<uint32_t> controlsSent;
+  std::optional<FailureActions> failureActions;  // as last set
+  std::optional<bool> failureActionsOnErrorExit;
   int openHandles = 0;  // managers and services not yet closed
 };
 

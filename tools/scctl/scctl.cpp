@@ -6,6 +6,11 @@
 //   scctl [-s NAME] query               prints "STATE NAME checkpoint N ..."
 //   scctl [-s NAME] wait STATE MS       polls until STATE (number or name),
 //                                       printing every state it sees
+//   scctl [-s NAME] config              QueryServiceConfigW: "type 0x10 start 2
+//                                       error 1 path ..."
+//   scctl [-s NAME] failure             the failure actions: "reset S" and
+//                                       "TYPE/DELAY" for each action
+//   scctl [-s NAME] pid                 the service's process id (0: none)
 //
 // The service name defaults to "Vantrel". Exit codes: 0 done, 1 the call
 // failed (the line "error N" gives GetLastError), 2 usage, 3 wait timed out.
@@ -61,7 +66,7 @@ struct ScHandle {
 int Usage() {
   fwprintf(stderr,
            L"usage: scctl [-s NAME] start [ARGS...] | stop | pause | continue | interrogate |"
-           L" control CODE | query | wait STATE MS\n");
+           L" control CODE | query | wait STATE MS | config | failure | pid\n");
   return kExitUsage;
 }
 
@@ -81,8 +86,8 @@ int Run(int argc, wchar_t** argv) {
   ScHandle service;
   service.h =
       OpenServiceW(manager.h, name.c_str(),
-                   SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE |
-                       SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL);
+                   SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_START | SERVICE_STOP |
+                       SERVICE_PAUSE_CONTINUE | SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL);
   if (!service.h) return Fail(L"OpenServiceW");
 
   if (command == L"start") {
@@ -98,6 +103,47 @@ int Run(int argc, wchar_t** argv) {
     SERVICE_STATUS status{};
     if (!QueryServiceStatus(service.h, &status)) return Fail(L"QueryServiceStatus");
     PrintStatus(status);
+    return kExitOk;
+  }
+
+  if (command == L"pid") {
+    SERVICE_STATUS_PROCESS status{};
+    DWORD needed = 0;
+    if (!QueryServiceStatusEx(service.h, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                              sizeof(status), &needed)) {
+      return Fail(L"QueryServiceStatusEx");
+    }
+    wprintf(L"%lu\n", status.dwProcessId);
+    return kExitOk;
+  }
+
+  if (command == L"config" || command == L"failure") {
+    // Sized by a first call; 8-byte units keep the structure aligned.
+    const bool failure = command == L"failure";
+    auto query = [&](void* buffer, DWORD size, DWORD* needed) {
+      return failure ? QueryServiceConfig2W(service.h, SERVICE_CONFIG_FAILURE_ACTIONS,
+                                            static_cast<BYTE*>(buffer), size, needed)
+                     : QueryServiceConfigW(service.h, static_cast<QUERY_SERVICE_CONFIGW*>(buffer),
+                                           size, needed);
+    };
+    const wchar_t* call = failure ? L"QueryServiceConfig2W" : L"QueryServiceConfigW";
+    DWORD needed = 0;
+    if (!query(nullptr, 0, &needed) && GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+      return Fail(call);
+    std::vector<unsigned long long> buffer(needed / 8 + 1);
+    if (!query(buffer.data(), static_cast<DWORD>(buffer.size() * 8), &needed)) return Fail(call);
+    if (failure) {
+      const auto* actions = reinterpret_cast<const SERVICE_FAILURE_ACTIONSW*>(buffer.data());
+      wprintf(L"reset %lu", actions->dwResetPeriod);
+      for (DWORD a = 0; a < actions->cActions; ++a)
+        wprintf(L" %d/%lu", actions->lpsaActions[a].Type, actions->lpsaActions[a].Delay);
+      wprintf(L"\n");
+    } else {
+      const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
+      wprintf(L"type 0x%lX start %lu error %lu path %ls\n", config->dwServiceType,
+              config->dwStartType, config->dwErrorControl,
+              config->lpBinaryPathName ? config->lpBinaryPathName : L"");
+    }
     return kExitOk;
   }
 
