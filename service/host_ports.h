@@ -12,28 +12,33 @@ namespace vantrel {
 
 class ServiceContext;
 
-// The 10-second waitable timer whose ticks run OnTimerTick on the service
-// thread.
+// The 10-second waitable timer whose ticks run OnTimerTick on the thread
+// that armed it. The service context arms it only from the service thread.
 class TickTimer {
  public:
   virtual ~TickTimer() = default;
   // First tick 10 s from now, then every 10 000 ms, each one delivered to
-  // `context` on the service thread. May be called from the control thread.
-  virtual void Arm(ServiceContext& context) = 0;
-  // No further ticks until the next Arm.
+  // `context`. False when the platform refused.
+  virtual bool Arm(ServiceContext& context) = 0;
+  // No further ticks until the next Arm. May be called from any thread.
   virtual void Cancel() = 0;
 };
 
-// The manual-reset event whose signal ends the run.
+// The manual-reset event whose signal ends the run, with a second channel
+// through which the control thread hands the service thread work.
 class StopEvent {
  public:
-  enum class WaitResult { kIoCompletion, kEnded };
+  enum class WaitResult { kIoCompletion, kWoken, kEnded };
+  static constexpr uint32_t kInfinite = 0xFFFFFFFF;
 
   virtual ~StopEvent() = default;
   virtual void Set() = 0;
-  // One alertable, unlimited wait: kIoCompletion when it returned to run
-  // queued ticks, kEnded for any other result (signalled or failed).
-  virtual WaitResult WaitAlertable() = 0;
+  // Ends the service thread's current or next wait with kWoken. Any thread.
+  virtual void Wake() = 0;
+  // One alertable wait of at most `timeoutMs`: kIoCompletion when it
+  // returned to run queued ticks, kWoken after Wake or when the time ran
+  // out, kEnded when signalled or failed.
+  virtual WaitResult WaitAlertable(uint32_t timeoutMs) = 0;
 };
 
 // SetServiceStatus on the handle the handler registration returned.

@@ -16,6 +16,20 @@ constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
 bool TakesCheckPoint(uint32_t state) {
   return state != service_state::kRunning && state != service_state::kStopped;
 }
+
+bool IsKnownControl(uint32_t control) {
+  switch (control) {
+    case service_control::kStop:
+    case service_control::kPause:
+    case service_control::kContinue:
+    case service_control::kInterrogate:
+    case service_control::kSessionChange:
+    case service_control::kReloadSettings:
+      return true;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
 int64_t FileTimeToUnixSeconds(uint32_t low, uint32_t high) {
@@ -28,10 +42,14 @@ ServiceContext::ServiceContext(HostPlatform& platform, CheckPointCounter& checkP
   printers = platform_.CreateEngine();
   tickTimer = platform_.CreateTickTimer();
   stopEvent = platform_.CreateStopEvent();
-  std::lock_guard lock(mutex_);
-  LoadSettingsLocked();
+  if (!stopEvent) {
+    // A failure must never reach the manager as exit code 0.
+    stopEventError_ = platform_.CreateStopEventError();
+    if (stopEventError_ == 0) stopEventError_ = kErrorGenFailure;
+  }
+  ReloadSettings();
   LogPrintf("User logged in\n");
-  lastLogonTime = platform_.clock().NowSeconds();
+  lastLogonTime.store(platform_.clock().NowSeconds());
 }
 
 ServiceContext::~ServiceContext() {
@@ -43,70 +61,94 @@ ServiceContext::~ServiceContext() {
 }
 
 void ServiceContext::ArmTimer() {
-  if (tickTimer) tickTimer->Arm(*this);
+  if (!tickTimer) return;
+  armPending_.store(true);
+  ArmIfRequested();
 }
 
-void ServiceContext::ReloadSettings() {
-  std::lock_guard lock(mutex_);
-  LoadSettingsLocked();
-}
-
-void ServiceContext::LoadSettingsLocked() {
-  LogPrintf("Loading configuration\n");
-  GetSettings().Load();
-}
-
-void ServiceContext::OnTimerTick(int64_t tickSeconds) {
-  if (paused_.load()) return;
-  std::lock_guard lock(mutex_);
-  const int64_t elapsed = tickSeconds - lastLogonTime;
-  if (elapsed <= activeWindow) {
-    // Negative too: after the clock was set back, passes run until the
-    // elapsed time leaves the window again.
-    RunPassLocked();
-  } else if (elapsed > kWindowReopenSeconds) {
-    lastLogonTime = platform_.clock().NowSeconds();
-    RunPassLocked();
+void ServiceContext::ArmIfRequested() {
+  if (!armPending_.load()) return;
+  if (stopRequested_.load()) {
+    armPending_.store(false);  // the run is ending: no ticks, no retries
+    return;
+  }
+  bool armed = false;
+  {
+    std::lock_guard lock(timerMutex_);
+    if (!armPending_.load()) return;  // a PAUSE took the request back
+    armed = tickTimer->Arm(*this);
+    if (armed) armPending_.store(false);
+  }
+  if (armed) {
+    armFailureLogged_ = false;
+  } else if (!armFailureLogged_) {
+    // Once per failing streak: the retries come every second.
+    LogPrintf("Could not set the tick timer; trying again\n");
+    armFailureLogged_ = true;
   }
 }
 
-void ServiceContext::RunPassLocked() {
-  if (printers) printers->RunRenamePass();
+void ServiceContext::ReloadSettings() {
+  LogPrintf("Loading configuration\n");
+  ReloadSettingsInstance();
+}
+
+void ServiceContext::OnTimerTick(int64_t tickSeconds) {
+  if (paused_.load() || stopRequested_.load()) return;
+  const int64_t elapsed = tickSeconds - lastLogonTime.load();
+  if (elapsed <= activeWindow) {
+    // Negative too: after the clock was set back, passes run until the
+    // elapsed time leaves the window again.
+    if (printers) printers->RunRenamePass();
+  } else if (elapsed > kWindowReopenSeconds) {
+    lastLogonTime.store(platform_.clock().NowSeconds());
+    if (printers) printers->RunRenamePass();
+  }
 }
 
 uint32_t ServiceContext::HandleControl(uint32_t control, uint32_t eventType,
                                        std::optional<uint32_t> sessionId) {
+  if (stopRequested_.load()) return IsKnownControl(control) ? 0 : kErrorCallNotImplemented;
   switch (control) {
     case service_control::kStop:
       // No stop-pending report: the service thread reports the stop when
       // its wait ends, after any pass in progress.
+      stopRequested_.store(true);
       if (stopEvent) stopEvent->Set();
       return 0;
     case service_control::kPause:
       ReportStatus(service_state::kPausePending, kAcceptedControls, 0, 0);
-      paused_.store(true);
-      if (tickTimer) tickTimer->Cancel();
+      {
+        std::lock_guard lock(timerMutex_);
+        paused_.store(true);
+        armPending_.store(false);
+        if (tickTimer) tickTimer->Cancel();
+      }
       ReportStatus(service_state::kPaused, kAcceptedControls, 0, 0);
       return 0;
     case service_control::kContinue:
       ReportStatus(service_state::kContinuePending, kAcceptedControls, 0, 0);
-      paused_.store(false);
-      ArmTimer();
+      {
+        std::lock_guard lock(timerMutex_);
+        paused_.store(false);
+        armPending_.store(tickTimer != nullptr);
+      }
+      // A timer's ticks go to the thread that armed it: the service thread
+      // arms it as soon as its wait returns.
+      if (tickTimer && stopEvent) stopEvent->Wake();
       ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
       return 0;
     case service_control::kInterrogate:
       return 0;
     case service_control::kSessionChange:
       if (eventType == session_event::kRemoteConnect || eventType == session_event::kSessionLogon) {
-        std::lock_guard lock(mutex_);
         LogPrintf("User logged in\n");
-        lastLogonTime = platform_.clock().NowSeconds();
+        lastLogonTime.store(platform_.clock().NowSeconds());
       } else if ((eventType == session_event::kRemoteDisconnect ||
                   eventType == session_event::kSessionLogoff) &&
                  sessionId) {
         // A notification without its session data names no session to
         // forget.
-        std::lock_guard lock(mutex_);
         LogPrintf("User logged out.  Session: %d\n", static_cast<int32_t>(*sessionId));
         if (printers) printers->ForgetSession(*sessionId);
       }
@@ -139,13 +181,12 @@ void ServiceContext::ReportStatus(uint32_t state, uint32_t controlsAccepted, uin
 
 void ServiceContext::WaitForStop() {
   if (!stopEvent) return;
-  while (stopEvent->WaitAlertable() == StopEvent::WaitResult::kIoCompletion) {
+  for (;;) {
+    // Unlimited unless a refused arming is to be tried again.
+    const uint32_t timeout = armPending_.load() ? kArmRetryMs : StopEvent::kInfinite;
+    if (stopEvent->WaitAlertable(timeout) == StopEvent::WaitResult::kEnded) return;
+    ArmIfRequested();
   }
-}
-
-int64_t ServiceContext::LastLogonTime() const {
-  std::lock_guard lock(mutex_);
-  return lastLogonTime;
 }
 
 }  // namespace vantrel

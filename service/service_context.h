@@ -25,7 +25,11 @@ class HostPlatform {
   virtual std::unique_ptr<PrinterEngine> CreateEngine() = 0;
   // Null when the object cannot be created; the run goes on without it.
   virtual std::unique_ptr<TickTimer> CreateTickTimer() = 0;
+  // Null when the event cannot be created; the run then stops at once.
   virtual std::unique_ptr<StopEvent> CreateStopEvent() = 0;
+  // The platform's error code, taken at the failing call, of the last
+  // CreateStopEvent that returned null; 0 when it gave none.
+  virtual uint32_t CreateStopEventError() { return 0; }
   virtual Clock& clock() = 0;
 };
 
@@ -50,11 +54,20 @@ inline constexpr uint32_t kServiceWin32OwnProcess = 0x10;
 inline constexpr uint32_t kAcceptedControls = 0x83;
 inline constexpr int64_t kWindowReopenSeconds = 18000;
 inline constexpr uint32_t kErrorCallNotImplemented = 120;
+inline constexpr uint32_t kErrorGenFailure = 31;
+inline constexpr uint32_t kErrorExceptionInService = 1064;
+// How soon the service thread tries a refused timer arming again.
+inline constexpr uint32_t kArmRetryMs = 1000;
 
 // A FILETIME (100-ns intervals since 1601) as seconds since 1970, truncated
 // towards zero the way a signed division does.
 int64_t FileTimeToUnixSeconds(uint32_t low, uint32_t high);
 
+// Threads: the service thread constructs and destroys the context, arms the
+// timer, waits, and runs the ticks and their passes. The control thread
+// calls HandleControl, which never waits for a pass: it works on atomics,
+// the engine's own cache lock, the Settings' own lock and a short timer
+// lock, and hands arming to the service thread.
 class ServiceContext {
  public:
   // Creates the engine, the timer and the event, loads the process-wide
@@ -66,10 +79,12 @@ class ServiceContext {
   ServiceContext(const ServiceContext&) = delete;
   ServiceContext& operator=(const ServiceContext&) = delete;
 
-  // Starts the ticks: the first 10 s from now, then every 10 s.
+  // Service thread: starts the ticks, the first 10 s from now, then every
+  // 10 s. A refusal is logged and tried again from WaitForStop.
   void ArmTimer();
 
-  // Control code 200: logs and loads the process-wide Settings again.
+  // Control code 200: logs and loads the process-wide Settings again. A pass
+  // works on its own copy, so a pass in progress keeps the old values.
   void ReloadSettings();
 
   // The pacing rule, for a tick that fired at `tickSeconds` (seconds since
@@ -78,42 +93,50 @@ class ServiceContext {
   void OnTimerTick(int64_t tickSeconds);
 
   // The control handler's decisions. `sessionId` is the session of a
-  // session-change notification, if it carried one. Returns 0 or 120.
+  // session-change notification, if it carried one. Returns 0 or 120. Once
+  // STOP has been handled, no control changes anything.
   uint32_t HandleControl(uint32_t control, uint32_t eventType, std::optional<uint32_t> sessionId);
 
   // Adopts the status channel the handler registration returned.
   void SetStatusHandle(std::unique_ptr<StatusReporter> statusHandle);
 
   // Reports a state; running and stopped carry check point 0, every other
-  // state (paused included) takes the next one. Nothing happens without a status channel (debug
-  // mode).
+  // state (paused included) takes the next one. Nothing happens without a
+  // status channel (debug mode).
   void ReportStatus(uint32_t state, uint32_t controlsAccepted, uint32_t win32ExitCode,
                     uint32_t waitHint);
 
   bool HasStopEvent() const { return stopEvent != nullptr; }
+  // Why there is no stop event: never 0.
+  uint32_t StopEventError() const { return stopEventError_; }
 
-  // Waits on the stop event for as long as the waits end to run queued
-  // ticks. Returns at once without a stop event.
+  // Service thread: waits on the stop event for as long as the waits end to
+  // run queued ticks or work handed over by the control thread. Returns at
+  // once without a stop event.
   void WaitForStop();
 
-  int64_t LastLogonTime() const;
+  int64_t LastLogonTime() const { return lastLogonTime.load(); }
 
  private:
-  void LoadSettingsLocked();
-  void RunPassLocked();
+  // Service thread: the arming a CONTINUE asked for, or a refused one.
+  void ArmIfRequested();
 
   HostPlatform& platform_;
   CheckPointCounter& checkPoints_;
 
-  // Held for a tick's decision and its whole pass, and by the control
-  // thread's reload, session forgetting and clock reset: none of those may
-  // change the Settings, the session cache or the clock under a pass.
-  mutable std::mutex mutex_;
+  // Held only for arming and cancelling the timer with the flags that
+  // decide them, so a PAUSE cannot be undone by an arming already decided.
+  std::mutex timerMutex_;
   // Set between PAUSE and CONTINUE. A tick that was already queued when the
   // timer was cancelled must not start a pass while paused.
   std::atomic<bool> paused_{false};
+  // The timer is to be armed by the service thread.
+  std::atomic<bool> armPending_{false};
+  bool armFailureLogged_ = false;  // service thread only
+  std::atomic<bool> stopRequested_{false};
+  uint32_t stopEventError_ = 0;
 
-  int64_t lastLogonTime = 0;
+  std::atomic<int64_t> lastLogonTime{0};
   std::unique_ptr<TickTimer> tickTimer;
   std::unique_ptr<StopEvent> stopEvent;
   std::unique_ptr<StatusReporter> statusHandle;

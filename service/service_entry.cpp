@@ -34,29 +34,82 @@ bool HasWithLogParameter(const std::vector<std::wstring>& args) {
   return false;
 }
 
+void ControlGate::Open(ServiceContext& context) {
+  std::lock_guard lock(mutex_);
+  context_ = &context;
+}
+
+uint32_t ControlGate::Handle(uint32_t control, uint32_t eventType,
+                             std::optional<uint32_t> sessionId) {
+  ServiceContext* context;
+  {
+    std::lock_guard lock(mutex_);
+    if (!context_) return 0;
+    context = context_;
+    ++inside_;
+  }
+  struct Leave {
+    ControlGate& gate;
+    ~Leave() {
+      std::lock_guard lock(gate.mutex_);
+      if (--gate.inside_ == 0) gate.left_.notify_all();
+    }
+  } leave{*this};
+  return context->HandleControl(control, eventType, sessionId);
+}
+
+void ControlGate::Close() {
+  std::unique_lock lock(mutex_);
+  context_ = nullptr;
+  left_.wait(lock, [this] { return inside_ == 0; });
+}
+
+ControlGate& ProcessControlGate() {
+  static ControlGate* gate = new ControlGate;
+  return *gate;
+}
+
 void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platform,
-                    ControlRegistration& registration, CheckPointCounter& checkPoints) {
+                    ControlRegistration& registration, CheckPointCounter& checkPoints,
+                    ControlGate& gate) {
   if (HasWithLogParameter(args)) logEnabled = true;
 
   ServiceContext context(platform, checkPoints);
-  auto statusHandle = registration.RegisterHandler(context);
+  auto statusHandle = registration.RegisterHandler(gate);
   if (!statusHandle) {
     // Without a handler nothing could stop the run or hear of it; leaving
     // at once lets the dispatcher end the process.
     return;
   }
   context.SetStatusHandle(std::move(statusHandle));
+  // Opened once the context can report (until then only an interrogation
+  // could come, and it needs nothing); closed on every way out, before the
+  // context goes.
+  gate.Open(context);
+  struct CloseGate {
+    ControlGate& gate;
+    ~CloseGate() { gate.Close(); }
+  } closeGate{gate};
   context.ReportStatus(service_state::kStartPending, 0, 0, 3000);
 
   if (!context.HasStopEvent()) {
-    context.ReportStatus(service_state::kStopped, kAcceptedControls, registration.LastError(), 0);
+    context.ReportStatus(service_state::kStopped, kAcceptedControls, context.StopEventError(), 0);
     return;
   }
 
-  context.ArmTimer();
-  context.ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
-  context.WaitForStop();
-  context.ReportStatus(service_state::kStopped, kAcceptedControls, 0, 0);
+  uint32_t exitCode = 0;
+  try {
+    context.ArmTimer();
+    context.ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
+    context.WaitForStop();
+  } catch (...) {
+    // The manager must still hear that the service stopped, and why.
+    exitCode = kErrorExceptionInService;
+  }
+  // A control still being handled finishes first, so the stopped report is
+  // the last one the manager sees.
+  gate.Close();
+  context.ReportStatus(service_state::kStopped, kAcceptedControls, exitCode, 0);
 }
 
 uint32_t RunDebugWork(HostPlatform& platform) {

@@ -19,80 +19,47 @@ std::unique_ptr<Win32TickTimer> Win32TickTimer::Create() {
   // timers; a manual-reset one fires once there.
   unique_handle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
   if (!timer) return nullptr;
-  HANDLE thread = nullptr;
-  // A real handle to this (the service) thread, for QueueUserAPC from the
-  // control thread.
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread,
-                       THREAD_SET_CONTEXT, FALSE, 0)) {
-    thread = nullptr;
-  }
-  return std::unique_ptr<Win32TickTimer>(
-      new Win32TickTimer(std::move(timer), unique_handle(thread), GetCurrentThreadId()));
+  return std::unique_ptr<Win32TickTimer>(new Win32TickTimer(std::move(timer)));
 }
 
-Win32TickTimer::Win32TickTimer(unique_handle timer, unique_handle serviceThread,
-                               DWORD serviceThreadId)
-    : state_(std::make_shared<State>()),
-      serviceThread_(std::move(serviceThread)),
-      serviceThreadId_(serviceThreadId) {
-  state_->timer = std::move(timer);
-}
-
-Win32TickTimer::~Win32TickTimer() {
-  std::lock_guard lock(state_->mutex);
-  state_->timer.reset();
-  state_->context = nullptr;
-}
-
-void Win32TickTimer::SetTimerLocked(State& state) {
-  if (!state.timer || !state.context) return;
+bool Win32TickTimer::Arm(ServiceContext& context) {
   LARGE_INTEGER due;
   due.QuadPart = kFirstTickDue;
-  SetWaitableTimer(state.timer.get(), &due, kTickPeriodMs, OnTimerTick, state.context, FALSE);
+  return SetWaitableTimer(timer_.get(), &due, kTickPeriodMs, OnTimerTick, &context, FALSE) != 0;
 }
 
-void CALLBACK Win32TickTimer::ArmOnServiceThread(ULONG_PTR parameter) {
-  std::unique_ptr<std::shared_ptr<State>> state(
-      reinterpret_cast<std::shared_ptr<State>*>(parameter));
-  std::lock_guard lock((*state)->mutex);
-  SetTimerLocked(**state);
-}
+void Win32TickTimer::Cancel() { CancelWaitableTimer(timer_.get()); }
 
-void Win32TickTimer::Arm(ServiceContext& context) {
-  std::unique_lock lock(state_->mutex);
-  state_->context = &context;
-  if (GetCurrentThreadId() == serviceThreadId_ || !serviceThread_) {
-    SetTimerLocked(*state_);
-    return;
+std::unique_ptr<Win32StopEvent> Win32StopEvent::Create(uint32_t& error) {
+  unique_handle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!stop) {
+    error = GetLastError();
+    return nullptr;
   }
-  lock.unlock();
-  auto parameter = std::make_unique<std::shared_ptr<State>>(state_);
-  if (QueueUserAPC(ArmOnServiceThread, serviceThread_.get(),
-                   reinterpret_cast<ULONG_PTR>(parameter.get()))) {
-    parameter.release();
+  unique_handle wake(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  if (!wake) {
+    error = GetLastError();
+    return nullptr;
   }
+  return std::unique_ptr<Win32StopEvent>(new Win32StopEvent(std::move(stop), std::move(wake)));
 }
 
-void Win32TickTimer::Cancel() {
-  std::lock_guard lock(state_->mutex);
-  // Also disarms an arming APC still queued, so a pause that follows a
-  // continue closely is not undone by it.
-  state_->context = nullptr;
-  if (state_->timer) CancelWaitableTimer(state_->timer.get());
-}
+void Win32StopEvent::Set() { SetEvent(stop_.get()); }
 
-std::unique_ptr<Win32StopEvent> Win32StopEvent::Create() {
-  unique_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!event) return nullptr;
-  return std::unique_ptr<Win32StopEvent>(new Win32StopEvent(std::move(event)));
-}
+void Win32StopEvent::Wake() { SetEvent(wake_.get()); }
 
-void Win32StopEvent::Set() { SetEvent(event_.get()); }
-
-StopEvent::WaitResult Win32StopEvent::WaitAlertable() {
-  return WaitForSingleObjectEx(event_.get(), INFINITE, TRUE) == WAIT_IO_COMPLETION
-             ? WaitResult::kIoCompletion
-             : WaitResult::kEnded;
+StopEvent::WaitResult Win32StopEvent::WaitAlertable(uint32_t timeoutMs) {
+  // The stop event first: when both are signalled, the stop wins.
+  const HANDLE handles[] = {stop_.get(), wake_.get()};
+  switch (WaitForMultipleObjectsEx(2, handles, FALSE, timeoutMs, TRUE)) {
+    case WAIT_IO_COMPLETION:
+      return WaitResult::kIoCompletion;
+    case WAIT_OBJECT_0 + 1:
+    case WAIT_TIMEOUT:
+      return WaitResult::kWoken;
+    default:
+      return WaitResult::kEnded;
+  }
 }
 
 void Win32StatusReporter::Report(const ServiceStatus& status) {
@@ -100,8 +67,8 @@ void Win32StatusReporter::Report(const ServiceStatus& status) {
   SetServiceStatus(handle_, &s);
 }
 
-std::unique_ptr<StatusReporter> Win32ControlRegistration::RegisterHandler(ServiceContext& context) {
-  SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerExW(L"Vantrel", handler_, &context);
+std::unique_ptr<StatusReporter> Win32ControlRegistration::RegisterHandler(ControlGate& gate) {
+  SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerExW(L"Vantrel", handler_, &gate);
   if (!handle) return nullptr;
   return std::make_unique<Win32StatusReporter>(handle);
 }

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <mutex>
 
 #include "platform/win32/scoped_handle.h"
 #include "service/service_entry.h"
@@ -20,45 +19,35 @@ using win32::unique_handle;
 void CALLBACK OnTimerTick(LPVOID arg, DWORD timerLowValue, DWORD timerHighValue);
 
 // A waitable timer whose completion routine runs on the thread that armed
-// it. Created on the service thread; arming from any other thread is handed
-// to the service thread as an APC so the ticks keep arriving there.
+// it; the service context arms it only from the service thread.
 class Win32TickTimer : public TickTimer {
  public:
   // Null when CreateWaitableTimerW fails.
   static std::unique_ptr<Win32TickTimer> Create();
-  ~Win32TickTimer() override;
 
-  void Arm(ServiceContext& context) override;
+  bool Arm(ServiceContext& context) override;
   void Cancel() override;
 
  private:
-  // Shared with APCs still queued to the service thread, which may run after
-  // the timer is gone and must then do nothing.
-  struct State {
-    std::mutex mutex;
-    unique_handle timer;
-    ServiceContext* context = nullptr;
-  };
-
-  Win32TickTimer(unique_handle timer, unique_handle serviceThread, DWORD serviceThreadId);
-  static void SetTimerLocked(State& state);
-  static void CALLBACK ArmOnServiceThread(ULONG_PTR parameter);
-
-  std::shared_ptr<State> state_;
-  unique_handle serviceThread_;
-  DWORD serviceThreadId_;
+  explicit Win32TickTimer(unique_handle timer) : timer_(std::move(timer)) {}
+  unique_handle timer_;
 };
 
+// The stop event and an auto-reset wake event, waited on together.
 class Win32StopEvent : public StopEvent {
  public:
-  // Null when CreateEventW fails.
-  static std::unique_ptr<Win32StopEvent> Create();
+  // Null when either event cannot be created; `error` then holds
+  // GetLastError of the failing call.
+  static std::unique_ptr<Win32StopEvent> Create(uint32_t& error);
   void Set() override;
-  WaitResult WaitAlertable() override;
+  void Wake() override;
+  WaitResult WaitAlertable(uint32_t timeoutMs) override;
 
  private:
-  explicit Win32StopEvent(unique_handle event) : event_(std::move(event)) {}
-  unique_handle event_;
+  Win32StopEvent(unique_handle stop, unique_handle wake)
+      : stop_(std::move(stop)), wake_(std::move(wake)) {}
+  unique_handle stop_;
+  unique_handle wake_;
 };
 
 class Win32StatusReporter : public StatusReporter {
@@ -75,19 +64,22 @@ class Win32HostPlatform : public HostPlatform {
  public:
   std::unique_ptr<PrinterEngine> CreateEngine() override;
   std::unique_ptr<TickTimer> CreateTickTimer() override { return Win32TickTimer::Create(); }
-  std::unique_ptr<StopEvent> CreateStopEvent() override { return Win32StopEvent::Create(); }
+  std::unique_ptr<StopEvent> CreateStopEvent() override {
+    return Win32StopEvent::Create(stopEventError_);
+  }
+  uint32_t CreateStopEventError() override { return stopEventError_; }
   Clock& clock() override { return clock_; }
 
  private:
   SystemClock clock_;
+  uint32_t stopEventError_ = 0;
 };
 
 // RegisterServiceCtrlHandlerExW for "Vantrel" with `handler`.
 class Win32ControlRegistration : public ControlRegistration {
  public:
   explicit Win32ControlRegistration(LPHANDLER_FUNCTION_EX handler) : handler_(handler) {}
-  std::unique_ptr<StatusReporter> RegisterHandler(ServiceContext& context) override;
-  uint32_t LastError() override { return GetLastError(); }
+  std::unique_ptr<StatusReporter> RegisterHandler(ControlGate& gate) override;
 
  private:
   LPHANDLER_FUNCTION_EX handler_;

@@ -36,8 +36,7 @@ DWORD WINAPI ServiceControlHandler(DWORD dwControl, DWORD dwEventType, LPVOID lp
     if (dwControl == SERVICE_CONTROL_SESSIONCHANGE && lpEventData) {
       sessionId = static_cast<const WTSSESSION_NOTIFICATION*>(lpEventData)->dwSessionId;
     }
-    return static_cast<ServiceContext*>(lpContext)->HandleControl(dwControl, dwEventType,
-                                                                  sessionId);
+    return static_cast<ControlGate*>(lpContext)->Handle(dwControl, dwEventType, sessionId);
   } catch (...) {
     return ERROR_EXCEPTION_IN_SERVICE;
   }

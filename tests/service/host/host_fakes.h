@@ -1,13 +1,17 @@
 // Fakes for the service host's ports and a fixture over them. Every fake and
 // the log write into one journal, so a test compares a single transcript of
 // the engine, timer, event, status channel and log in their order. Log lines
-// are the entries that end in "\n".
+// are the entries that end in "\n". The fakes may be called from two
+// threads; the log's own entries are not locked with theirs, so tests that
+// use two threads at once leave the log off.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,7 +27,11 @@ using Journal = std::vector<std::wstring>;
 struct Journaling {
   explicit Journaling(Journal& j) : journal(j) {}
   Journal& journal;
-  void Add(const std::wstring& entry) { journal.push_back(entry); }
+  void Add(const std::wstring& entry) {
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    journal.push_back(entry);
+  }
 };
 
 struct FakeEngine : PrinterEngine, Journaling {
@@ -40,27 +48,58 @@ struct FakeEngine : PrinterEngine, Journaling {
   std::function<void()> during;
 };
 
+// Refuses the first `failures` armings; remembers the context it ticks.
 struct FakeTimer : TickTimer, Journaling {
-  using Journaling::Journaling;
+  FakeTimer(Journal& j, int& failures, ServiceContext*& armed)
+      : Journaling(j), failures(failures), armed(armed) {}
   ~FakeTimer() override { Add(L"timer closed"); }
-  void Arm(ServiceContext&) override { Add(L"timer armed"); }
+  bool Arm(ServiceContext& context) override {
+    if (failures > 0) {
+      --failures;
+      Add(L"timer arm failed");
+      return false;
+    }
+    armed = &context;
+    Add(L"timer armed");
+    return true;
+  }
   void Cancel() override { Add(L"timer cancelled"); }
+  int& failures;
+  ServiceContext*& armed;
 };
 
 // Each wait runs the next scripted step (as a queued tick would run) and
-// returns kIoCompletion; once the event is set, or the script is used up,
-// the wait ends.
+// returns kIoCompletion. Once the event is set, or the script is used up,
+// the wait ends; with `blocks`, a wait after the script waits for Set. A
+// limited wait is journaled as "wait <ms>".
 struct FakeStopEvent : StopEvent, Journaling {
-  FakeStopEvent(Journal& j, std::vector<std::function<void()>> s) : Journaling(j), script(s) {}
+  FakeStopEvent(Journal& j, std::vector<std::function<void()>> s, bool blocks)
+      : Journaling(j), script(s), blocks(blocks) {}
   ~FakeStopEvent() override { Add(L"event closed"); }
-  void Set() override { Add(L"event set"), set = true; }
-  WaitResult WaitAlertable() override {
-    if (set || next == script.size()) return WaitResult::kEnded;
-    script[next++]();
-    return WaitResult::kIoCompletion;
+  void Set() override {
+    Add(L"event set");
+    std::lock_guard lock(mutex);
+    set = true;
+    signalled.notify_all();
+  }
+  void Wake() override { Add(L"wake"); }
+  WaitResult WaitAlertable(uint32_t timeoutMs) override {
+    if (timeoutMs != kInfinite) Add(L"wait " + std::to_wstring(timeoutMs));
+    std::unique_lock lock(mutex);
+    if (!set && next < script.size()) {
+      auto& step = script[next++];
+      lock.unlock();
+      step();
+      return WaitResult::kIoCompletion;
+    }
+    if (blocks) signalled.wait(lock, [this] { return set; });
+    return WaitResult::kEnded;
   }
   std::vector<std::function<void()>> script;
+  const bool blocks;
   size_t next = 0;
+  std::mutex mutex;
+  std::condition_variable signalled;
   bool set = false;
 };
 
@@ -85,32 +124,33 @@ struct FakePlatform : HostPlatform, Clock, Journaling {
     return std::make_unique<FakeEngine>(journal, duringPass);
   }
   std::unique_ptr<TickTimer> CreateTickTimer() override {
-    return std::make_unique<FakeTimer>(journal);
+    return std::make_unique<FakeTimer>(journal, armFailures, armed);
   }
   std::unique_ptr<StopEvent> CreateStopEvent() override {
-    return eventCreates ? std::make_unique<FakeStopEvent>(journal, waitScript) : nullptr;
+    return eventCreates ? std::make_unique<FakeStopEvent>(journal, waitScript, waitBlocks)
+                        : nullptr;
   }
+  uint32_t CreateStopEventError() override { return eventError; }
   Clock& clock() override { return *this; }
   int64_t NowSeconds() override { return now; }
 
   int64_t now = 1700000000;
   bool eventCreates = true;
+  uint32_t eventError = 0;
+  int armFailures = 0;
+  ServiceContext* armed = nullptr;  // the context the timer last ticked for
+  bool waitBlocks = false;
   std::function<void()> duringPass;
   std::vector<std::function<void()>> waitScript;
 };
 
 struct FakeRegistration : ControlRegistration, Journaling {
   using Journaling::Journaling;
-  std::unique_ptr<StatusReporter> RegisterHandler(ServiceContext& context) override {
+  std::unique_ptr<StatusReporter> RegisterHandler(ControlGate&) override {
     Add(L"handler registered");
-    registered = &context;
     return fails ? nullptr : std::make_unique<FakeReporter>(journal);
   }
-  uint32_t LastError() override { return lastError; }
-
-  ServiceContext* registered = nullptr;
   bool fails = false;
-  uint32_t lastError = 0;
 };
 
 // The process-wide Settings read from an in-memory registry, and the log

@@ -1,9 +1,5 @@
 #include "service/service_context.h"
 
-#include <chrono>
-#include <future>
-#include <thread>
-
 #include "tests/service/host/host_fakes.h"
 
 namespace vantrel::testing {
@@ -91,7 +87,7 @@ TEST_F(ServiceContextTest, Controls) {
       {14, 8, 9, L"", false},             // unlock
       {1, 0, {}, L"event set", false},
       {2, 0, {}, L"status 6 83 0 1 0; timer cancelled; status 7 83 0 2 0", false},
-      {3, 0, {}, L"status 5 83 0 3 0; timer armed; status 4 83 0 0 0", false},
+      {3, 0, {}, L"status 5 83 0 3 0; wake; status 4 83 0 0 0", false},
       {4, 0, {}, L"", false},
       {200, 0, {}, L"Loading configuration\n", false},
   };
@@ -114,58 +110,6 @@ TEST_F(ServiceContextTest, ReloadReadsTheSettingsAgain) {
   registry.SetString(RegistryRoot::kLocalMachine, kSettingsKeyPath, L"NamingFormat", L"reloaded");
   context->HandleControl(200, 0, std::nullopt);
   EXPECT_EQ(GetSettings().NamingFormat, L"reloaded");
-}
-
-// A tick queued before the cancel must not start a pass while paused; check
-// points go on from the start-pending report's 1.
-TEST_F(ServiceContextTest, PauseStopsThePassesUntilContinue) {
-  checkPoints.Take();
-  auto context = MakeContext(0);
-  context->HandleControl(2, 0, std::nullopt);
-  context->OnTimerTick(10);
-  context->HandleControl(3, 0, std::nullopt);
-  context->OnTimerTick(20);
-  EXPECT_EQ(Transcript(),
-            L"status 6 83 0 2 0; timer cancelled; status 7 83 0 3 0; status 5 83 0 4 0; timer "
-            L"armed; status 4 83 0 0 0; pass begin; pass end");
-}
-
-// The control thread's reload, forgetting and clock reset wait for a pass in
-// progress to end; stop, pause and continue answer at once, as the Service
-// Control Manager expects.
-TEST_F(ServiceContextTest, OnlyWorkOnSharedStateWaitsForThePassInProgress) {
-  struct Case {
-    uint32_t control, eventType;
-    bool waits;
-    const wchar_t* transcript;
-  };
-  const Case cases[] = {
-      {200, 0, true, L"pass begin; pass end; Loading configuration\n"},
-      {14, 6, true, L"pass begin; pass end; User logged out.  Session: 3\n; forget 3"},
-      {14, 5, true, L"pass begin; pass end; User logged in\n"},
-      {1, 0, false, L"pass begin; event set; pass end"},
-      {2, 0, false, L"pass begin; status 6 83 0 1 0; timer cancelled; status 7 83 0 2 0; pass end"},
-      {3, 0, false, L"pass begin; status 5 83 0 3 0; timer armed; status 4 83 0 0 0; pass end"},
-  };
-  for (const auto& c : cases) {
-    std::promise<void> passEntered, releasePass;
-    std::shared_future<void> release = releasePass.get_future().share();
-    platform.duringPass = [&passEntered, release] {
-      passEntered.set_value();
-      release.wait();
-    };
-    auto context = MakeContext(0);
-    std::thread service([&] { context->OnTimerTick(10); });
-    passEntered.get_future().wait();
-    auto control =
-        std::async(std::launch::async, [&] { context->HandleControl(c.control, c.eventType, 3); });
-    const auto waited = control.wait_for(std::chrono::milliseconds(c.waits ? 50 : 5000));
-    EXPECT_EQ(waited == std::future_status::timeout, c.waits) << c.control << "/" << c.eventType;
-    releasePass.set_value();
-    service.join();
-    control.get();
-    EXPECT_EQ(Transcript(), c.transcript) << c.control << "/" << c.eventType;
-  }
 }
 
 }  // namespace
