@@ -23,15 +23,19 @@ void FillNamingFormats(DialogControls& controls, const Settings& settings) {
   for (const std::wstring& format : settings.NamingFormatList) {
     if (!Holds(controls, format)) controls.ComboAddString(kBox, format);
   }
-  int index = controls.ComboFindStringExact(kBox, -1, settings.NamingFormat);
-  if (index == dialog_value::kCbErr) index = controls.ComboAddString(kBox, settings.NamingFormat);
+  // Nothing stored yet (first start): an empty format would rename every
+  // printer to nothing, so the first preset stands in for it.
+  const std::wstring format =
+      settings.NamingFormat.empty() ? std::wstring(kNamingFormatPresets[0]) : settings.NamingFormat;
+  int index = controls.ComboFindStringExact(kBox, -1, format);
+  if (index == dialog_value::kCbErr) index = controls.ComboAddString(kBox, format);
   if (index >= 0) {
     controls.ComboSetCurSel(kBox, index);
   } else {
     // The box refused the entry: show the stored format in the edit field
     // anyway, or the next Apply would store an empty one in its place.
     controls.ComboSetCurSel(kBox, -1);
-    controls.SetText(kBox, settings.NamingFormat);
+    controls.SetText(kBox, format);
   }
 }
 

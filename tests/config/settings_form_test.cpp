@@ -19,9 +19,9 @@ TEST_F(ConfigTest, FirstStartShowsTheRecordDefaultsNotTheRestoreDefaults) {
   OpenDialog();
 
   EXPECT_EQ(Form(), L"ts 0 del 0 app 1 '' strip 1 regex 0 -'in [Ss]ession [0-9]+' ");
-  // The empty stored format is looked up, appended and selected.
-  EXPECT_EQ(Formats(), Concat(kPresets, {L""}));
-  EXPECT_EQ(FormatText(), L"");
+  // Nothing stored: the first preset stands in for the empty format.
+  EXPECT_EQ(Formats(), kPresets);
+  EXPECT_EQ(FormatText(), kPresets[0]);
   EXPECT_EQ(Drivers(), (Strings{kTsEasyPrintDriver, kRdEasyPrintDriver}));
   EXPECT_EQ(StatusText(), L"Service Status: Stopped");
 }
@@ -75,7 +75,7 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
   EXPECT_EQ(std::vector<bool>({stored.OnlyRenTS, stored.DeleteDuplicates, stored.OnlyUseRegex,
                                stored.StripParens}),
             std::vector<bool>({true, true, false, false}));
-  EXPECT_EQ(stored.NamingFormatList, kPresets);  // the empty entry is not loaded back
+  EXPECT_EQ(stored.NamingFormatList, kPresets);
   EXPECT_EQ(stored.DoNotRenList, (Strings{L"Xerox Global"}));
   EXPECT_EQ(registry.ValueNames(RegistryRoot::kLocalMachine, kSettingsKeyPath).size(), 9u);
 }

@@ -203,13 +203,16 @@ TEST_F(DialogTest, TemplateHasEveryControlInTabOrderWithItsClassStyleTextAndPlac
 TEST_F(DialogTest, FormOverAnEmptyRegistryApplyWritingAllNineValuesAndEscapeSavingNothing) {
   ASSERT_TRUE(Open());
   // Append is chosen as DeleteDuplicates is false; the regex is off with its
-  // default text; the empty stored NamingFormat, not a preset, is appended
-  // and selected.
+  // default text; with no stored NamingFormat the first preset is selected,
+  // and Apply stores it.
   EXPECT_EQ(Form(d), L"delete[ ] append[x] \"\"\n"
                      L"ts[ ] regex[ ] \"in [Ss]ession [0-9]+\" (off) strip[x]\n"
-                     L"formats " PRESETS L"| #4 \"\"\n"
+                     L"formats " PRESETS L" #0 \"%printername% On %username%\"\n"
                      L"drivers [ ]Terminal Services Easy Print, [ ]Remote Desktop Easy Print");
   EXPECT_EQ(d.Text(kStatusBar), L"Service Status: N/A");
+  d.Click(kApplyChanges);
+  EXPECT_NE(Stored().find(L"\nNamingFormat=\"%printername% On %username%\"\n"), std::wstring::npos)
+      << Stored();
 
   d.SetText(kFormatBox, L"%clientname% %printername%");  // typed, not added
   d.Click(kDeleteDuplicates);
@@ -225,8 +228,6 @@ TEST_F(DialogTest, FormOverAnEmptyRegistryApplyWritingAllNineValuesAndEscapeSavi
       form.starts_with(L"delete[ ] append[x] \" (copy)\"\nts[x] regex[x] \"^TS\" strip[ ]\n"))
       << form;
   d.Click(kApplyChanges);
-  // The empty entry that the empty stored format added cannot be stored: in
-  // a REG_MULTI_SZ it would end the list.
   const auto stored = [](int deleteDuplicates, int useRegex) {
     return L"AppendToDuplicates=\" (copy)\"\nDeleteDuplicates=" +
            std::to_wstring(deleteDuplicates) +
