@@ -5,6 +5,7 @@
 
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/scoped_handle.h"
 
@@ -20,6 +21,31 @@ class Win32PrinterHandle : public PrinterHandle {
     const DWORD error = ::GetLastError();
     if (lastError) *lastError = error;
     return deleted;
+  }
+
+  bool ReadInfo(PrinterInfo* info, uint32_t* lastError) override {
+    DWORD needed = 0;
+    ::GetPrinterW(printer_.get(), 2, nullptr, 0, &needed);
+    DWORD error = ::GetLastError();
+    if (error == ERROR_INSUFFICIENT_BUFFER && needed >= sizeof(PRINTER_INFO_2W)) {
+      try {
+        // The strings follow the structure in the same buffer; 8-byte
+        // alignment suits the structure's pointers.
+        std::vector<uint64_t> buffer((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+        auto* bytes = reinterpret_cast<BYTE*>(buffer.data());
+        if (::GetPrinterW(printer_.get(), 2, bytes, needed, &needed)) {
+          const auto* level2 = reinterpret_cast<const PRINTER_INFO_2W*>(bytes);
+          info->portName = level2->pPortName ? level2->pPortName : L"";
+          info->attributes = level2->Attributes;
+          return true;
+        }
+        error = ::GetLastError();
+      } catch (const std::bad_alloc&) {
+        error = ERROR_OUTOFMEMORY;
+      }
+    }
+    if (lastError) *lastError = error ? error : ERROR_INVALID_DATA;
+    return false;
   }
 
  private:

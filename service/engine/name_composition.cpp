@@ -4,7 +4,6 @@
 #include <cwctype>
 
 #include "service/log.h"
-#include "settings/settings.h"
 
 namespace vantrel {
 namespace {
@@ -62,7 +61,8 @@ std::wstring RunText(const std::wstring& name, size_t first, size_t last) {
 
 }  // namespace
 
-ComposedName ComposeNewName(TerminalServices& wts, const std::wstring& currentName) {
+ComposedName ComposeNewName(TerminalServices& wts, const Settings& settings,
+                            const std::wstring& currentName) {
   const ComposedName failed{false, currentName, -1};
 
   const size_t open = currentName.rfind(L'(');
@@ -75,24 +75,31 @@ ComposedName ComposeNewName(TerminalServices& wts, const std::wstring& currentNa
   std::wstring baseName = currentName.substr(0, open);
   TrimWhitespace(baseName);
 
-  // The session number is usually inside the parentheses; "in session N"
-  // names carry it after them, and a client name inside may hold digits too.
-  DigitRun run = FindLastDigitRun(currentName, open + 1, close);
-  bool taken = false;
-  if (run.found()) {
-    taken = IsSessionValid(wts, currentName, run.first, run.last);
-    LogPrintfW(L"Checked whether the session id was valid, and it %s\n",
-               taken ? L"was" : L"was not");
-  }
-  if (!taken) {
-    run = FindLastDigitRun(currentName, close + 1, currentName.size());
-    taken = run.found();
+  // Windows writes the session either after the parentheses ("(from CLIENT)
+  // in session 3") or inside them ("(redirected 3)"). In the first form the
+  // parentheses hold the client computer's name, which the remote user
+  // chooses and which often ends in digits: those must never pick the
+  // session, so digits after the ")" decide alone, and the digits inside
+  // count only when nothing but white space follows the ")".
+  DigitRun run = FindLastDigitRun(currentName, close + 1, currentName.size());
+  bool taken = run.found();
+  const bool onlySpaceAfter = std::all_of(currentName.begin() + static_cast<ptrdiff_t>(close) + 1,
+                                          currentName.end(), [](wchar_t c) {
+                                            return std::iswspace(static_cast<wint_t>(c)) != 0;
+                                          });
+  if (!taken && onlySpaceAfter) {
+    run = FindLastDigitRun(currentName, open + 1, close);
+    if (run.found()) {
+      taken = IsSessionValid(wts, currentName, run.first, run.last);
+      LogPrintfW(L"Checked whether the session id was valid, and it %s\n",
+                 taken ? L"was" : L"was not");
+    }
   }
   if (!taken) {
     LogPrintfW(
         L"We were entirely unable to find the session start or end location.  Start: 0x%X, End: "
         L"0x%X\n",
-        static_cast<uint32_t>(run.first), static_cast<uint32_t>(run.last));
+        static_cast<uint32_t>(kUnset), static_cast<uint32_t>(kUnset));
     return failed;
   }
 
@@ -106,15 +113,7 @@ ComposedName ComposeNewName(TerminalServices& wts, const std::wstring& currentNa
     return failed;
   }
 
-  std::wstring namingFormat;
-  bool stripParens = false;
-  {
-    const Settings& settings = GetSettings();
-    namingFormat = settings.NamingFormat;
-    stripParens = settings.StripParens;
-  }
-
-  std::wstring newName = namingFormat;
+  std::wstring newName = settings.NamingFormat;
   ReplaceFirstNoCase(newName, L"%printername%", baseName);
   std::wstring userName;
   std::wstring clientName;
@@ -123,11 +122,20 @@ ComposedName ComposeNewName(TerminalServices& wts, const std::wstring& currentNa
     ReplaceFirstNoCase(newName, L"%hostname%", clientName);
     ReplaceFirstNoCase(newName, L"%clientname%", clientName);
   }
-  if (stripParens) std::erase_if(newName, [](wchar_t c) { return c == L'(' || c == L')'; });
+  if (settings.StripParens)
+    std::erase_if(newName, [](wchar_t c) { return c == L'(' || c == L')'; });
 
   LogPrintfW(L"The printer named %s should be renamed %s for session %d\n", currentName, newName,
              sessionId);
   return ComposedName{true, std::move(newName), sessionId};
+}
+
+const wchar_t* WhyNotAPrinterName(const std::wstring& name) {
+  if (name.empty()) return L"it is empty";
+  if (name.size() > kMaxPrinterNameChars) return L"it is longer than 220 characters";
+  if (name.find(L',') != std::wstring::npos) return L"it contains a comma";
+  if (name.find(L'\\') != std::wstring::npos) return L"it contains a backslash";
+  return nullptr;
 }
 
 bool IsSessionValid(TerminalServices& wts, const std::wstring& currentName, size_t first,

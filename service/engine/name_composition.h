@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/terminal_services.h"
+#include "settings/settings.h"
 
 namespace vantrel {
 
@@ -15,9 +16,17 @@ struct ComposedName {
 };
 
 // Finds the session number in `currentName`, checks it with the Terminal
-// Services API and builds the new name from the process-wide Settings'
-// NamingFormat and StripParens.
-ComposedName ComposeNewName(TerminalServices& wts, const std::wstring& currentName);
+// Services API and builds the new name from the NamingFormat and
+// StripParens of `settings`.
+ComposedName ComposeNewName(TerminalServices& wts, const Settings& settings,
+                            const std::wstring& currentName);
+
+// The longest name the spooler gives a printer.
+inline constexpr size_t kMaxPrinterNameChars = 220;
+
+// Why the spooler would refuse `name` for a printer (empty, too long, a comma
+// or a backslash in it), or null when it would not.
+const wchar_t* WhyNotAPrinterName(const std::wstring& name);
 
 // Whether the digits currentName[first..last] name a session the API knows.
 bool IsSessionValid(TerminalServices& wts, const std::wstring& currentName, size_t first,

@@ -4,7 +4,6 @@
 #include <new>
 #include <utility>
 
-#include "service/engine/printer_query.h"
 #include "service/engine/rename_pass.h"
 #include "service/log.h"
 #include "settings/settings.h"
@@ -26,25 +25,39 @@ void LogNoThrow(const wchar_t* format, const Args&... args) {
 
 Printers::Printers(const EnginePorts& ports) : ports_(ports) {
   try {
-    std::unique_ptr<WmiLocator> newLocator;
-    HResult hr = ports_.wmi.CreateLocator(&newLocator);
-    ThrowIfOutOfMemory(hr);
-    if (hresult::Failed(hr) || !newLocator) return;
-    std::unique_ptr<WmiServices> newServices;
-    hr = newLocator->ConnectServer(L"ROOT\\CIMV2", &newServices);
-    ThrowIfOutOfMemory(hr);
-    if (hresult::Failed(hr) || !newServices) return;
-    locator = std::move(newLocator);
-    services = std::move(newServices);
+    Connect(/*quiet=*/true);
   } catch (const std::bad_alloc&) {
-    services.reset();
-    locator.reset();
-    LogNoThrow(L"Ran out of memory while connecting to WMI, so no printers will be renamed\n");
+    LogNoThrow(L"Ran out of memory while connecting to WMI; the next pass tries again\n");
   } catch (...) {
-    services.reset();
-    locator.reset();
     LogNoThrow(L"Could not connect to WMI because of an unexpected error\n");
   }
+}
+
+bool Printers::Connect(bool quiet) {
+  if (IsConnected()) return true;
+  services.reset();
+  locator.reset();
+  std::unique_ptr<WmiLocator> newLocator;
+  HResult hr = ports_.wmi.CreateLocator(&newLocator);
+  ThrowIfOutOfMemory(hr);
+  std::unique_ptr<WmiServices> newServices;
+  if (!hresult::Failed(hr) && newLocator) {
+    hr = newLocator->ConnectServer(L"ROOT\\CIMV2", &newServices);
+    ThrowIfOutOfMemory(hr);
+  }
+  if (hresult::Failed(hr) || !newLocator || !newServices) {
+    if (!quiet && !unconnectedLogged_) {
+      unconnectedLogged_ = true;
+      LogPrintfW(L"Could not connect to WMI.  hr: 0x%X; every pass tries again\n",
+                 static_cast<uint32_t>(hresult::Failed(hr) ? hr : hresult::kFail));
+    }
+    return false;
+  }
+  locator = std::move(newLocator);
+  services = std::move(newServices);
+  if (!quiet) LogPrintfW(L"Connected to WMI\n");
+  unconnectedLogged_ = false;
+  return true;
 }
 
 Printers::~Printers() {
@@ -81,8 +94,9 @@ std::map<uint32_t, std::vector<std::wstring>> Printers::RenamedBySession() const
   return renamedBySession;
 }
 
-std::wstring Printers::BuildPrinterQuery() const {
-  const Settings& settings = GetSettings();
+std::wstring Printers::BuildPrinterQuery() const { return BuildQuery(CopySettings()).text; }
+
+PrinterQuery Printers::BuildQuery(const Settings& settings) const {
   return vantrel::BuildPrinterQuery(settings.OnlyRenTS, settings.DoNotRenList, GivenNames());
 }
 

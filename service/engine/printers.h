@@ -16,7 +16,9 @@
 #include "platform/spooler.h"
 #include "platform/terminal_services.h"
 #include "platform/wmi.h"
+#include "service/engine/printer_query.h"
 #include "service/printer_engine.h"
+#include "settings/settings.h"
 
 namespace vantrel {
 
@@ -34,8 +36,8 @@ struct RenamePassState;
 
 class Printers : public PrinterEngine {
  public:
-  // Connects to WMI (locator, then ROOT\CIMV2); a failure leaves the object
-  // unconnected for its whole life and is not logged.
+  // Connects to WMI (locator, then ROOT\CIMV2); a failure is not logged, and
+  // each pass tries again.
   explicit Printers(const EnginePorts& ports);
   virtual ~Printers();
 
@@ -50,7 +52,7 @@ class Printers : public PrinterEngine {
 
   bool IsConnected() const;
 
-  // The query of the next pass, from the process-wide Settings and the
+  // The query text of the next pass, from the process-wide Settings and the
   // names given so far.
   std::wstring BuildPrinterQuery() const;
 
@@ -62,6 +64,11 @@ class Printers : public PrinterEngine {
   using PrinterHandler = std::function<void(WmiObject& printer, const std::wstring& currentName)>;
 
   void RunRenamePassUnguarded();
+  // Connects when not connected; a failure of the first try after a
+  // connected spell (or after start) is logged once, so that a WMI that is
+  // slow to start at boot does not flood the log. Throws on out of memory.
+  bool Connect(bool quiet);
+  PrinterQuery BuildQuery(const Settings& settings) const;
   // Runs the query and hands each listed printer whose DeviceID could be
   // read to `handle`, in the order of the results.
   void EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle);
@@ -88,6 +95,7 @@ class Printers : public PrinterEngine {
   // Both held or neither. Released services first, then the locator.
   std::unique_ptr<WmiLocator> locator;
   std::unique_ptr<WmiServices> services;
+  bool unconnectedLogged_ = false;
 };
 
 }  // namespace vantrel

@@ -1,9 +1,12 @@
 #include "service/engine/rename_pass.h"
 
 #include <new>
+#include <unordered_set>
+#include <utility>
 
 #include "service/engine/default_printer.h"
 #include "service/engine/name_composition.h"
+#include "service/engine/printer_query.h"
 #include "service/engine/printers.h"
 #include "service/log.h"
 #include "settings/settings.h"
@@ -45,6 +48,12 @@ bool IsPrinterOfInterest(const Settings& settings, RenamePattern& pattern,
   return pattern.Search(currentName);
 }
 
+bool IsRedirectedPrinter(const PrinterInfo& info) {
+  const bool tsPort = info.portName.size() > 2 && (info.portName[0] == L'T' || info.portName[0] == L't') &&
+                      (info.portName[1] == L'S' || info.portName[1] == L's');
+  return tsPort && (info.attributes & kPrinterAttributeTs) != 0;
+}
+
 bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
   LogPrintfW(L"Deleting the printer named %s\n", name);
   std::unique_ptr<PrinterHandle> printer = spooler.OpenPrinter(name, kPrinterAllAccess);
@@ -53,7 +62,21 @@ bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
     return false;
   }
   LogPrintfW(L"Was able to open the printer\n");
+  // The holder of the wanted name may be one of the server's own queues that
+  // a client printer was named after; only a printer Remote Desktop
+  // redirected may give way.
+  PrinterInfo info;
   uint32_t lastError = 0;
+  if (!printer->ReadInfo(&info, &lastError)) {
+    LogPrintfW(L"Could not read what kind of printer %s is, so it is not deleted.  Error: %d\n", name,
+               static_cast<int32_t>(lastError));
+    return false;
+  }
+  if (!IsRedirectedPrinter(info)) {
+    LogPrintfW(L"The printer named %s is not a redirected printer on a TS port, so it is not deleted\n",
+               name);
+    return false;
+  }
   const bool deleted = printer->DeletePrinter(&lastError) == 1;
   LogPrintfW(L"The call to DeletePrinter returned %d with error code %d\n", deleted ? 1 : 0,
              static_cast<int32_t>(lastError));
@@ -64,8 +87,28 @@ bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
 // the compiled filter, and the RenamePrinter method, fetched on the first
 // printer that needs it rather than once per printer.
 struct RenamePassState {
-  RenamePassState(WmiServices& wmi, Settings& passSettings)
-      : services(wmi), settings(passSettings), pattern(passSettings.RenameRegex) {}
+  RenamePassState(WmiServices& wmi, Settings passSettings, const PrinterQuery& passQuery)
+      : services(wmi),
+        settings(std::move(passSettings)),
+        pattern(settings.RenameRegex),
+        query(passQuery) {
+    for (const std::wstring& name : query.namesLeftOut) namesLeftOut.insert(FoldCase(name));
+    for (const std::wstring& driver : query.driversLeftOut)
+      driversLeftOut.insert(FoldCase(driver));
+  }
+
+  // Whether an exclusion that did not fit in the query text applies to the
+  // printer: it is then passed over as if the query had not listed it.
+  bool LeftOutOfTheQuery(WmiObject& printer, const std::wstring& name) {
+    if (namesLeftOut.count(FoldCase(name))) return true;
+    if (driversLeftOut.empty()) return false;
+    WmiValue driver;
+    const HResult hr = printer.Get(L"DriverName", &driver);
+    ThrowIfOutOfMemory(hr);
+    const std::wstring* text = std::get_if<std::wstring>(&driver);
+    // A driver that cannot be read may be an excluded one.
+    return hresult::Failed(hr) || !text || driversLeftOut.count(FoldCase(*text));
+  }
 
   // The in-parameter signature of Win32_Printer.RenamePrinter; null (with
   // the failing status in `*status`) when it cannot be had. A failure is
@@ -85,8 +128,13 @@ struct RenamePassState {
   }
 
   WmiServices& services;
-  Settings& settings;
+  // The pass's own copy: a reload on the control thread takes effect at the
+  // next pass.
+  const Settings settings;
   RenamePattern pattern;
+  const PrinterQuery& query;
+  std::unordered_set<std::wstring> namesLeftOut;
+  std::unordered_set<std::wstring> driversLeftOut;
   std::unique_ptr<WmiObject> classObject;
   std::unique_ptr<WmiObject> signature;
 };
@@ -110,10 +158,18 @@ uint32_t AsHex(HResult hr) { return static_cast<uint32_t>(hr); }
 
 void Printers::RunRenamePassUnguarded() {
   LogPrintfW(L"We want to rename printers now\n");
-  if (!locator || !services) return;
-  RenamePassState pass(*services, GetSettings());
-  EnumeratePrinters(BuildPrinterQuery(), [&](WmiObject& printer, const std::wstring& name) {
-    HandlePrinter(pass, printer, name);
+  if (!Connect(/*quiet=*/false)) return;
+  Settings settings = CopySettings();
+  const PrinterQuery query = BuildQuery(settings);
+  if (!query.namesLeftOut.empty() || !query.driversLeftOut.empty())
+    LogPrintfW(
+        L"The query would be too long, so this pass itself leaves out %d printer names and %d "
+        L"drivers\n",
+        static_cast<int32_t>(query.namesLeftOut.size()),
+        static_cast<int32_t>(query.driversLeftOut.size()));
+  RenamePassState pass(*services, std::move(settings), query);
+  EnumeratePrinters(query.text, [&](WmiObject& printer, const std::wstring& name) {
+    if (!pass.LeftOutOfTheQuery(printer, name)) HandlePrinter(pass, printer, name);
   });
   LogPrintfW(L"All done renaming printers\n");
 }
@@ -126,7 +182,8 @@ void Printers::HandlePrinter(RenamePassState& pass, WmiObject& printer,
     return;
   }
 
-  const ComposedName composed = ComposeNewName(ports_.terminalServices, currentName);
+  const ComposedName composed =
+      ComposeNewName(ports_.terminalServices, pass.settings, currentName);
   if (!composed.ok) return;
   const uint32_t sessionId = static_cast<uint32_t>(composed.sessionId);
   const std::wstring& newName = composed.newName;
@@ -134,6 +191,20 @@ void Printers::HandlePrinter(RenamePassState& pass, WmiObject& printer,
   std::wstring userName;
   std::wstring clientName;
   GetSessionNames(ports_.terminalServices, sessionId, &userName, &clientName);
+  // Nothing may be asked of WMI, the spooler or a hive for a name the
+  // spooler would refuse, or for a session without a user: the account
+  // lookup of an empty name can find the computer's own domain, and a
+  // refused rename would pass for a clash.
+  if (userName.empty()) {
+    LogPrintfW(L"No user is known for session %d, so the printer is left as it is\n",
+               composed.sessionId);
+    return;
+  }
+  if (const wchar_t* why = WhyNotAPrinterName(newName)) {
+    LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
+               newName, why);
+    return;
+  }
   LogPrintfW(L"Going to rename this printer to %s for user %s on host %s\n", newName,
              clientName + L"\\" + userName, clientName);
 
@@ -223,6 +294,11 @@ void Printers::ResolveClashByAppending(RenamePassState& pass, const std::wstring
   std::wstring suffix = pass.settings.AppendToDuplicates;
   TrimWhitespace(suffix);
   const std::wstring suffixedName = newName + L" " + suffix;
+  if (const wchar_t* why = WhyNotAPrinterName(suffixedName)) {
+    LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
+               suffixedName, why);
+    return;
+  }
   HResult hr = inParams.Put(L"NewPrinterName", suffixedName);
   ThrowIfOutOfMemory(hr);
   LogPrintfW(L"Attempting to rename %s to %s\n", newName, suffixedName);

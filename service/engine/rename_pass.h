@@ -36,8 +36,12 @@ class RenamePattern {
 bool IsPrinterOfInterest(const Settings& settings, RenamePattern& pattern,
                          const std::wstring& currentName);
 
-// Opens the printer with PRINTER_ALL_ACCESS and deletes it; true when the
-// spooler accepted the deletion.
+// Whether the spooler marks the printer as redirected by Remote Desktop and
+// it sits on a "TS" port.
+bool IsRedirectedPrinter(const PrinterInfo& info);
+
+// Opens the printer with PRINTER_ALL_ACCESS and deletes it when it is a
+// redirected printer; true when the spooler accepted the deletion.
 bool DeletePrinterByName(Spooler& spooler, const std::wstring& name);
 
 // The adapters report an allocation failure as E_OUTOFMEMORY; the engine

@@ -7,6 +7,16 @@ struct FakePrinterHandle : PrinterHandle {
   FakePrinterHandle(FakePrinterTable& p, std::wstring n, uint32_t e)
       : printers(p), name(std::move(n)), error(e) {}
 
+  bool ReadInfo(PrinterInfo* info, uint32_t* lastError) override {
+    const FakePrinter* found = printers.Find(name);
+    if (!found) {
+      *lastError = 1801;
+      return false;
+    }
+    *info = {found->portName, found->attributes};
+    return true;
+  }
+
   int32_t DeletePrinter(uint32_t* lastError) override {
     // ERROR_INVALID_PRINTER_NAME when it has gone meanwhile.
     *lastError = error ? error : printers.Remove(name) ? 0 : 1801;

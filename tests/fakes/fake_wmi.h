@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/spooler.h"
 #include "platform/wmi.h"
 
 namespace vantrel::testing {
@@ -19,6 +20,7 @@ struct FakePrinter {
   std::wstring name;  // DeviceID and Name
   std::wstring driverName;
   std::wstring portName;
+  uint32_t attributes = 0;  // PRINTER_ATTRIBUTE_*
 };
 
 // The local printers in the order WMI lists them, shared with FakeSpooler.
@@ -47,9 +49,11 @@ class FakeWmi : public Wmi {
  public:
   HResult CreateLocator(std::unique_ptr<WmiLocator>* locator) override;
 
+  // Printers on a "TS" port bear the spooler's redirected mark, others not.
   void AddPrinter(const std::wstring& name, const std::wstring& driverName = L"Generic Driver",
                   const std::wstring& portName = L"TS001") {
-    printers.Add({name, driverName, portName});
+    const bool redirected = portName.rfind(L"TS", 0) == 0;
+    printers.Add({name, driverName, portName, redirected ? kPrinterAttributeTs : 0u});
   }
 
   // Makes the `occurrence`-th call (counting from 1, from now on) of `call`

@@ -43,10 +43,12 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
   const std::wstring kFull = L"%printername% (%username% on %clientname%)";
   const std::vector<Case> cases = {
       {L"HP LaserJet 4 (redirected 3)", kFull, false, 3, L"HP LaserJet 4 (alice on CLIENT7)", kWas},
-      // Client digits inside name no session: the number after the parentheses is used.
-      {L"HP (from CLIENT9) in session 3", L"%username%", false, 3, L"alice", kWasNot},
-      {L"HP (from CLIENT5) in session 3", L"%username%", false, 5, L"carol", kWas},
+      // The client's name inside the parentheses never picks the session,
+      // even when its digits name one: the number after them decides.
+      {L"HP (from CLIENT5) in session 3", L"%username%", false, 3, L"alice", L""},
       {L"HP (from CLIENT) in 99 session 12", L"%username%", false, 12, L"bob", L""},
+      {L"HP (redirected 3) \t", L"%username%", false, 3, L"alice", kWas},
+      {L"HP (from CLIENT5) in session", L"%username%", false, -1, L"", kNoRun},
       {L"Printer (A) (redirected 5)", L"%printername%", true, 5, L"Printer A", kWas},
       {L"HP (redirected 3)", L"%printername% (%username%) [x]", true, 3, L"HP alice [x]", kWas},
       {L"HP (redirected 3)", L"%PrinterName% for %USERNAME%", false, 3, L"HP for alice", kWas},
@@ -73,7 +75,7 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
     log.Clear();
     GetSettings().NamingFormat = c.format;
     GetSettings().StripParens = c.strip;
-    ComposedName result = ComposeNewName(wts, c.name);
+    ComposedName result = ComposeNewName(wts, GetSettings(), c.name);
     EXPECT_EQ(result.ok, c.session >= 0);
     EXPECT_EQ(result.sessionId, c.session);
     EXPECT_EQ(result.newName, c.session >= 0 ? c.newName : c.name);
@@ -85,6 +87,15 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
                                  L" for session " + std::to_wstring(c.session) + L"\n"));
   }
   ResetSettingsForTesting();
+}
+
+TEST(NameCompositionTest, RefusesNamesTheSpoolerWouldRefuse) {
+  const std::wstring longest(kMaxPrinterNameChars, L'x');
+  EXPECT_EQ(WhyNotAPrinterName(longest), nullptr);
+  EXPECT_EQ(WhyNotAPrinterName(L"HP On alice (2)"), nullptr);
+  for (const std::wstring& name : {std::wstring(), longest + L"x", std::wstring(L"HP, alice"),
+                                   std::wstring(L"\\\\srv\\HP")})
+    EXPECT_NE(WhyNotAPrinterName(name), nullptr) << ::testing::PrintToString(name);
 }
 
 TEST(ReplaceFirstNoCaseTest, ReplacesTheFirstAsciiCaselessMatchOnly) {

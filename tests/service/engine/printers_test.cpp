@@ -13,46 +13,88 @@
 namespace vantrel::testing {
 namespace {
 
+std::wstring HexOf(HResult hr) {
+  wchar_t text[9];
+  swprintf(text, 9, L"%08X", static_cast<uint32_t>(hr));
+  return text;
+}
+
 const std::wstring kHead =
     L"SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer WHERE PortName LIKE "
     L"'%";
 
 TEST(PrinterQueryTest, BuildsTheExactText) {
-  EXPECT_EQ(BuildPrinterQuery(false, {}, {}), kHead + L"%'");
+  EXPECT_EQ(BuildPrinterQuery(false, {}, {}).text, kHead + L"%'");
   // Drivers in stored order, then names in the order given; only
   // backslashes and apostrophes are escaped.
   EXPECT_EQ(BuildPrinterQuery(true, {L"O'Neil \\ Sons", L"Alpha PS"},
-                              {L"\\\\srv\\q", L"P (from C7) \"x\" 100%"}),
+                              {L"\\\\srv\\q", L"P (from C7) \"x\" 100%"})
+                .text,
             kHead +
                 L"TS%' AND DriverName != 'O\\'Neil \\\\ Sons' AND DriverName != 'Alpha PS' AND "
                 L"DeviceID != '\\\\\\\\srv\\\\q' AND DeviceID != 'P (from C7) \"x\" 100%'");
 }
 
-TEST_F(PrintersTest, AnUnconnectedEngineOnlyAnnouncesItsPasses) {
+// WMI may not answer yet when an auto-start service starts at boot: each
+// pass tries again, and the failure is logged once, not at every tick.
+TEST_F(PrintersTest, AnUnconnectedEngineConnectsAtALaterPass) {
   const std::pair<const char*, HResult> failures[] = {
       {"CreateLocator", hresult::kFail},
       {"CreateLocator", hresult::kFalse},  // success without a locator
       {"ConnectServer", static_cast<HResult>(0x80041003)},
       {"ConnectServer", hresult::kOutOfMemory},
   };
+  const std::wstring start = L"We want to rename printers now\n";
   for (const auto& [call, status] : failures) {
     SCOPED_TRACE(call);
     Reset();
     server->wmi.AddPrinter(L"HP (redirected 3)");
-    server->wmi.FailCall(call, 1, status);
+    for (int i = 0; i < 3; ++i) server->wmi.FailCall(call, 1, status);
     Printers printers(server->ports);
     EXPECT_FALSE(printers.IsConnected());
     // A locator that connected nowhere is not kept.
     EXPECT_EQ(server->wmi.releases.size(), std::string(call) == "ConnectServer" ? 1u : 0u);
     printers.RunRenamePass();
     printers.RunRenamePass();
-    EXPECT_EQ(
-        log.Text(),
-        (status == hresult::kOutOfMemory
-             ? L"Ran out of memory while connecting to WMI, so no printers will be renamed\n"
-             : L"") +
-            std::wstring(L"We want to rename printers now\nWe want to rename printers now\n"));
+    const std::wstring failed =
+        status == hresult::kOutOfMemory
+            ? L"Ran out of memory while connecting to WMI; the next pass tries again\n" + start +
+                  L"Ran out of memory, so this rename pass ends here\n" + start +
+                  L"Ran out of memory, so this rename pass ends here\n"
+            : start + L"Could not connect to WMI.  hr: 0x" +
+                  (status == hresult::kFalse ? L"80004005" : HexOf(status)) +
+                  L"; every pass tries again\n" + start;
+    EXPECT_EQ(log.Text(), failed);
+    log.Clear();
+    printers.RunRenamePass();
+    EXPECT_TRUE(printers.IsConnected());
+    EXPECT_TRUE(log.Text().starts_with(start + L"Connected to WMI\nPrinter query is ")) << log.Text();
+    EXPECT_EQ(printers.RenamedBySession()[3], Names{L"HP for alice"});
   }
+}
+
+// Past WMI's query length the exclusions that do not fit are applied by the
+// pass itself: a printer they name is passed over unseen, and the others
+// are handled as usual.
+TEST_F(PrintersTest, ExclusionsPastTheQueryLimitAreAppliedByThePass) {
+  for (int i = 0; i < 160; ++i)
+    settings().DoNotRenList.push_back(std::wstring(100, static_cast<wchar_t>(L'a' + i % 26)) +
+                                      std::to_wstring(i));
+  server->wmi.AddPrinter(L"Faxed (redirected 3)", settings().DoNotRenList.back());
+  server->wmi.AddPrinter(L"Kept (redirected 3)");
+  Printers printers(server->ports);
+  printers.RunRenamePass();
+  EXPECT_EQ(server->wmi.printers.Names(), (Names{L"Faxed (redirected 3)", L"Kept for alice"}));
+  EXPECT_FALSE(log.Contains(L"Have current name Faxed (redirected 3)\n"));
+  // The renamed printer's name no longer fits either: the next pass lists
+  // it and passes over it without a word.
+  log.Clear();
+  printers.RunRenamePass();
+  const std::wstring text = log.Text();
+  EXPECT_TRUE(text.find(L"leaves out 1 printer names and ") != std::wstring::npos) << text;
+  EXPECT_TRUE(text.ends_with(L"Query succeeded, going to start iterating printers\n" + kDone));
+  ASSERT_EQ(server->wmi.queries.size(), 2u);
+  for (const std::wstring& query : server->wmi.queries) EXPECT_LT(query.size(), kMaxQueryChars);
 }
 
 // Every listed printer is handled whatever the batch boundaries (a full

@@ -46,12 +46,14 @@ std::wstring CompileError(const std::wstring& pattern) {
 
 class RenamePassTest : public PrintersTest {
  protected:
-  // Another printer holds alice's name; on a USB port, it is not listed.
-  std::function<void()> Clash(bool deleting, std::function<void()> more = nullptr) {
-    return [this, deleting, more] {
-      settings().OnlyRenTS = true;
+  // Another redirected printer holds alice's name; its driver is excluded,
+  // so it is not listed. `port` "USB001" makes it one of the server's own.
+  std::function<void()> Clash(bool deleting, std::function<void()> more = nullptr,
+                              const wchar_t* port = L"TS009") {
+    return [this, deleting, more, port] {
+      settings().DoNotRenList = {L"Holder"};
       settings().DeleteDuplicates = deleting;
-      server->wmi.AddPrinter(kHpAlice, L"Generic", L"USB001");
+      server->wmi.AddPrinter(kHpAlice, L"Holder", port);
       if (more) more();
     };
   }
@@ -110,7 +112,7 @@ TEST_F(RenamePassTest, FollowsTheNamesAndTheSettings) {
         settings().StripParens = true;
       },
       {kFrom3, kCanon5},
-      Renamed(3, kFrom3, stripped, L"was not") + Renamed(5, kCanon5, L"Canon bob on HOST5") + kDone,
+      Renamed(3, kFrom3, stripped, nullptr) + Renamed(5, kCanon5, L"Canon bob on HOST5") + kDone,
       {stripped, L"Canon bob on HOST5"}, {{3, {stripped}}, {5, {L"Canon bob on HOST5"}}});
   Expect("no paren, unknown session", nullptr, {L"Office Laser", L"HP (redirected 9)"},
          L"Have current name Office Laser\n"
@@ -131,7 +133,7 @@ TEST_F(RenamePassTest, FollowsTheNamesAndTheSettings) {
       L"PC7\n"
       L"Could not convert the username ghost to a SID.  Error: 1332\n");
   Expect("regex, default pattern", [] { settings().OnlyUseRegex = true; }, {kFrom3, kCanon5},
-         Checked(Renamed(3, kFrom3, kHpAlice, L"was not"), kFrom3, kPattern) +
+         Checked(Renamed(3, kFrom3, kHpAlice, nullptr), kFrom3, kPattern) +
              Skipped(kCanon5, kPattern) + kDone,
          {kHpAlice, kCanon5}, {{3, {kHpAlice}}});
   Expect("regex that does not compile, reported once",
@@ -179,6 +181,11 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
                 p + prepare + L"80041005\n");
 
   const Names keptHolder = {kHpAlice, kHp3, kCanonBob};
+  ExpectSkipped("clash, delete: the holder is one of the server's queues",
+                Clash(true, nullptr, L"USB001"),
+                kDeleting + L"Was able to open the printer\nThe printer named " + kHpAlice +
+                    L" is not a redirected printer on a TS port, so it is not deleted\n",
+                keptHolder);
   ExpectSkipped("clash, delete: open fails",
                 Clash(true, [this] { server->spooler.failOpen = true; }),
                 kDeleting + L"Was unable to open the printer\n", keptHolder);
@@ -196,7 +203,7 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
   // The suffixed rename is checked like the first: a name the printer does
   // not bear is neither recorded nor made anyone's default.
   ExpectSkipped("clash, append: suffixed name taken too",
-                Clash(false, [this] { server->wmi.AddPrinter(kSuffixed, L"Generic", L"USB002"); }),
+                Clash(false, [this] { server->wmi.AddPrinter(kSuffixed, L"Holder", L"USB002"); }),
                 Appending(kSuffixed) + L"Failed to rename the printer to " + kSuffixed +
                     L" because of return value 1802\n",
                 {kHpAlice, kSuffixed, kHp3, kCanonBob});
@@ -209,6 +216,43 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
       "clash, append: result unreadable", Clash(false, Fail("Get:ReturnValue", 2, hresult::kFail)),
       Appending(kSuffixed) + L"Could not read the result of the rename to " + kSuffixed + L"\n",
       {kHpAlice, kSuffixed, kCanonBob});
+}
+
+// A name the spooler would refuse, or a session without a user, leaves the
+// printer as it is before anything is asked of WMI, the spooler or a hive:
+// a refused rename would otherwise pass for a clash.
+TEST_F(RenamePassTest, LeavesAloneWhatCouldNotBeAPrinterName) {
+  struct Case {
+    const char* label;
+    std::wstring format, printer, reason;
+  };
+  const std::wstring longName(216, L'L');
+  const Case cases[] = {
+      {"empty format", L"", kHp3, L"The name  cannot be given to a printer (it is empty)"},
+      {"comma", L"%printername%, %username%", kHp3,
+       L"The name HP LaserJet, alice cannot be given to a printer (it contains a comma)"},
+      {"backslash", L"%clientname%\\%username%", kHp3,
+       L"The name CLIENT7\\alice cannot be given to a printer (it contains a backslash)"},
+      {"too long", L"%printername% for %username%", longName + L" (redirected 3)",
+       L"The name " + longName + L" for alice cannot be given to a printer (it is longer than 220 "
+       L"characters)"},
+      {"no user", L"%printername% for %username%", L"HP (redirected 8)",
+       L"No user is known for session 8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Reset();
+    settings().NamingFormat = c.format;
+    settings().DeleteDuplicates = true;
+    server->wts.AddSession(8, L"", L"");
+    server->wmi.AddPrinter(c.printer);
+    Printers engine(server->ports);
+    const std::wstring log = Pass(engine);
+    EXPECT_TRUE(log.ends_with(L"\n" + c.reason + L", so the printer is left as it is\n" + kDone))
+        << ::testing::PrintToString(log);
+    EXPECT_EQ(server->wmi.CallCount("ExecMethod") + server->spooler.openCalls, 0);
+    EXPECT_EQ(server->wmi.printers.Names(), Names{c.printer});
+  }
 }
 
 }  // namespace

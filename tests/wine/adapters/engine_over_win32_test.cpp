@@ -38,34 +38,47 @@ TEST(GetUserSidStringOverWin32, ResolvesTheWineUserAndRefusesUnknownNames) {
                 L"\nCould not convert the username vantrel-no-such-user to a SID.  Error: 1332\n");
 }
 
-// On a printer the spooler knows only from its registry key: driver and port
-// need not exist for it to be opened and deleted.
-TEST(DeletePrinterByNameOverWin32, DeletesAnInstalledPrinterAndReportsAMissingOne) {
-  const std::wstring name = L"Vantrel Test Printer - Clash";
-  const std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + name;
-  // clang-format off
-  const std::pair<const wchar_t*, std::wstring> values[] = {
-      {L"Name", name}, {L"Port", L"TS001"}, {L"Printer Driver", L"Remote Desktop Easy Print"},
-      {L"Print Processor", L"winprint"}, {L"Datatype", L"RAW"}};
-  // clang-format on
-  for (const auto& [value, text] : values)
-    ASSERT_EQ(testing::PutRegString(HKEY_LOCAL_MACHINE, key, value, text), ERROR_SUCCESS);
-  const DWORD attributes = 0x40;  // PRINTER_ATTRIBUTE_LOCAL
-  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Attributes", REG_DWORD, &attributes, 4);
+// Printers the spooler knows only from their registry keys: driver and port
+// need not exist for one to be opened, read and deleted. Only the one that
+// Remote Desktop would have made (a TS port, the redirected mark) may go.
+TEST(DeletePrinterByNameOverWin32, DeletesOnlyARedirectedPrinter) {
+  const std::wstring redirected = L"Vantrel Test Printer - Clash";
+  const std::wstring queue = L"Vantrel Test Printer - Server Queue";
+  auto install = [](const std::wstring& name, const wchar_t* port, DWORD attributes) {
+    const std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + name;
+    // clang-format off
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {L"Name", name}, {L"Port", port}, {L"Printer Driver", L"Remote Desktop Easy Print"},
+        {L"Print Processor", L"winprint"}, {L"Datatype", L"RAW"}};
+    // clang-format on
+    for (const auto& [value, text] : values)
+      ASSERT_EQ(testing::PutRegString(HKEY_LOCAL_MACHINE, key, value, text), ERROR_SUCCESS);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Attributes", REG_DWORD, &attributes, 4);
+  };
+  install(redirected, L"TS001", 0x8040);  // PRINTER_ATTRIBUTE_TS | PRINTER_ATTRIBUTE_LOCAL
+  install(queue, L"USB001", 0x40);
 
   Win32Spooler spooler;
   testing::RecordedLog log;
-  EXPECT_TRUE(DeletePrinterByName(spooler, name));
-  // Gone with the printer (and deleted here if not, to keep the prefix clean).
-  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str()), ERROR_FILE_NOT_FOUND);
+  EXPECT_TRUE(DeletePrinterByName(spooler, redirected));
+  EXPECT_FALSE(DeletePrinterByName(spooler, queue));
   EXPECT_FALSE(DeletePrinterByName(spooler, L"Vantrel No Such Printer"));
+  // Gone with the printer (and deleted here if not, to keep the prefix clean).
+  const std::wstring printers = L"System\\CurrentControlSet\\Control\\Print\\Printers\\";
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, (printers + redirected).c_str()),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, (printers + queue).c_str()), ERROR_SUCCESS);
   // The error code after a success is whatever the spooler left behind.
-  EXPECT_THAT(
-      log.messages(),
-      ElementsAre(L"Deleting the printer named " + name + L"\n", L"Was able to open the printer\n",
-                  StartsWith(L"The call to DeletePrinter returned 1 with error code "),
-                  L"Deleting the printer named Vantrel No Such Printer\n",
-                  L"Was unable to open the printer\n"));
+  EXPECT_THAT(log.messages(),
+              ElementsAre(L"Deleting the printer named " + redirected + L"\n",
+                          L"Was able to open the printer\n",
+                          StartsWith(L"The call to DeletePrinter returned 1 with error code "),
+                          L"Deleting the printer named " + queue + L"\n",
+                          L"Was able to open the printer\n",
+                          L"The printer named " + queue +
+                              L" is not a redirected printer on a TS port, so it is not deleted\n",
+                          L"Deleting the printer named Vantrel No Such Printer\n",
+                          L"Was unable to open the printer\n"));
 }
 
 class CountingBroadcaster : public SettingChangeBroadcaster {
