@@ -36,6 +36,12 @@ else
   native_failed=1
 fi
 
+echo "== Sanitizers and fuzzing (scripts/proofs.sh) =="
+bash scripts/proofs.sh 2>&1 | tee "$out/proofs.log"
+read -r proofs_passed proofs_failed proofs_skipped < <(sed -n \
+  's/^Proofs: \([0-9]*\) passed, \([0-9]*\) failed, \([0-9]*\) skipped$/\1 \2 \3/p' "$out/proofs.log")
+: "${proofs_passed:=0}" "${proofs_failed:=1}" "${proofs_skipped:=0}"  # no summary: it broke off
+
 echo "== Windows-side tests under Wine =="
 source tests/wine/lib.sh
 wine_prefix_init "$out/wineprefix"
@@ -82,8 +88,9 @@ if ((e2e_skipped)); then echo "Skipped (Wine cannot show these):"; grep '^SKIP '
 echo "Native: $native_passed passed, $native_failed failed, $native_skipped skipped"
 echo "Wine programs: $wine_passed passed, $wine_failed failed, $wine_skipped skipped"
 echo "Wine end-to-end: $e2e_passed passed, $e2e_failed failed, $e2e_skipped skipped"
-passed=$((native_passed + wine_passed + e2e_passed))
-failed=$((native_failed + wine_failed + e2e_failed))
-skipped=$((native_skipped + wine_skipped + e2e_skipped))
+echo "Sanitizers and fuzzing: $proofs_passed passed, $proofs_failed failed, $proofs_skipped skipped"
+passed=$((native_passed + wine_passed + e2e_passed + proofs_passed))
+failed=$((native_failed + wine_failed + e2e_failed + proofs_failed))
+skipped=$((native_skipped + wine_skipped + e2e_skipped + proofs_skipped))
 echo "Total: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -1,0 +1,54 @@
+// The update check over any reply: status, body pieces of any length and a
+// failure at any step. Every handle is closed, and the download is offered
+// only for a 200 reply whose body starts with a dotted version.
+#include "config/config_app.h"
+#include "config/update_check.h"
+#include "fuzz/fuzz_input.h"
+#include "tests/fakes/fake_dialog.h"
+#include "tests/fakes/fake_http.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_service_manager.h"
+#include "tests/fakes/fake_ticks.h"
+#include "tests/fakes/fake_version_info.h"
+#include "tests/fakes/fake_wmi.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+// Field 0: the status (decimal). Field 1: the failing step (first byte,
+// mod 5), the piece it fails at (second) and 'y' to accept the offer
+// (third). Further fields: the body as the availability queries report it.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<std::string> fields = Fields(data, size);
+  fields.resize(std::max<size_t>(fields.size(), 2));
+  FakeDialog dialog;
+  FakeRegistry registry;
+  FakeWmi wmi;
+  FakeServiceManager scm;
+  FakeTicks ticks;
+  FakeHttp http;
+  FakeVersionInfo versionInfo;
+  http.status = static_cast<uint32_t>(std::strtoul(fields[0].c_str(), nullptr, 10));
+  const std::string control = fields[1] + "   ";
+  http.failAt = static_cast<FakeHttp::Step>(static_cast<uint8_t>(control[0]) % 5);
+  http.failAtPiece = static_cast<uint8_t>(control[1]) % 8;
+  if (control[2] == 'y') dialog.answers.push_back(dialog_value::kIdYes);
+  http.pieces.assign(fields.begin() + 2, fields.end());
+
+  ConfigPorts ports{dialog, registry, wmi, scm, ticks, http, versionInfo};
+  CheckForUpdate(ports);
+  FUZZ_CHECK(http.openHandles == 0);
+
+  // The body ends at the first empty piece (no more data) or at the cap.
+  std::string body;
+  for (const std::string& piece : http.pieces) {
+    if (piece.empty()) break;
+    body += piece;
+  }
+  body.resize(std::min<size_t>(body.size(), kMaxReplyBytes));
+  const std::string version = LeadingVersion(body);
+  FUZZ_CHECK(body.compare(0, version.size(), version) == 0);
+  FUZZ_CHECK(version.find_first_not_of("0123456789.") == std::string::npos);
+  if (!dialog.boxes.empty()) FUZZ_CHECK(http.status == 200 && version.find('.') != version.npos);
+  return 0;
+}
