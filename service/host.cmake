@@ -10,7 +10,8 @@ if(WIN32)
   add_executable(Vantrel WIN32
     ${CMAKE_CURRENT_LIST_DIR}/win32/service_main_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/host_ports_win32.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/win32/engine_wiring_win32.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/win32/engine_wiring_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/preview_output_win32.cpp)
   set_target_properties(Vantrel PROPERTIES OUTPUT_NAME "Vantrel")
   # vantrel_engine is defined after this file (service/engine); target
   # names resolve at generate time.

@@ -27,6 +27,10 @@ bool IsDebugCommandLine(const std::vector<std::wstring>& argv) {
   return false;
 }
 
+bool IsPreviewCommandLine(const std::vector<std::wstring>& argv) {
+  return argv.size() == 2 && EqualsIgnoringCase(argv[1], L"preview");
+}
+
 bool HasWithLogParameter(const std::vector<std::wstring>& args) {
   for (size_t i = 1; i < args.size(); ++i) {
     if (EqualsIgnoringCase(args[i], L"withlog")) return true;

@@ -49,6 +49,10 @@ class ControlRegistration {
 // any case.
 bool IsDebugCommandLine(const std::vector<std::wstring>& argv);
 
+// True for `Vantrel.exe preview` ("preview" in any case as the only
+// argument after the program's path).
+bool IsPreviewCommandLine(const std::vector<std::wstring>& argv);
+
 // True when a start parameter (an argument after the service name) is
 // "withlog" in any case.
 bool HasWithLogParameter(const std::vector<std::wstring>& args);

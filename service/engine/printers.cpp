@@ -100,13 +100,13 @@ PrinterQuery Printers::BuildQuery(const Settings& settings) const {
   return vantrel::BuildPrinterQuery(settings.OnlyRenTS, settings.DoNotRenList, GivenNames());
 }
 
-void Printers::EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle) {
+bool Printers::EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle) {
   LogPrintfW(L"Printer query is %s\n", query);
   std::unique_ptr<WmiEnumerator> enumerator;
   HResult hr = services->ExecQuery(
       L"WQL", query, wbem::kFlagForwardOnly | wbem::kFlagEnsureLocatable, &enumerator);
   ThrowIfOutOfMemory(hr);
-  if (hresult::Failed(hr) || !enumerator) return;
+  if (hresult::Failed(hr) || !enumerator) return false;
   LogPrintfW(L"Query succeeded, going to start iterating printers\n");
 
   std::vector<std::unique_ptr<WmiObject>> batch;
@@ -129,6 +129,7 @@ void Printers::EnumeratePrinters(const std::wstring& query, const PrinterHandler
     batch.clear();
     if (!more) break;
   }
+  return true;
 }
 
 void Printers::RunRenamePass() {

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@
 #include "platform/spooler.h"
 #include "platform/terminal_services.h"
 #include "platform/wmi.h"
+#include "service/engine/preview.h"
 #include "service/engine/printer_query.h"
+#include "service/engine/rename_decision.h"
 #include "service/printer_engine.h"
 #include "settings/settings.h"
 
@@ -52,6 +55,12 @@ class Printers : public PrinterEngine {
 
   bool IsConnected() const;
 
+  // What a pass would do now with each listed printer, decided as the pass
+  // decides but without renaming, deleting, recording or repointing
+  // anything. Give the engine read-only ports (read_only_ports.h) for it.
+  // Never throws.
+  PreviewReport Preview();
+
   // The query text of the next pass, from the process-wide Settings and the
   // names given so far.
   std::wstring BuildPrinterQuery() const;
@@ -70,9 +79,15 @@ class Printers : public PrinterEngine {
   bool Connect(bool quiet);
   PrinterQuery BuildQuery(const Settings& settings) const;
   // Runs the query and hands each listed printer whose DeviceID could be
-  // read to `handle`, in the order of the results.
-  void EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle);
+  // read to `handle`, in the order of the results. False when the query
+  // failed.
+  bool EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle);
+  // The per-printer steps up to the rename, with their messages.
+  RenameDecision Decide(RenamePassState& pass, WmiObject& printer, const std::wstring& currentName);
   void HandlePrinter(RenamePassState& pass, WmiObject& printer, const std::wstring& currentName);
+  PreviewEntry PreviewPrinter(RenamePassState& pass, WmiObject& printer,
+                              const std::wstring& currentName,
+                              std::unordered_set<std::wstring>& taken);
   void ResolveClashByDeleting(RenamePassState& pass, const std::wstring& path, WmiObject& inParams,
                               uint32_t sessionId, const std::wstring& newName,
                               const std::wstring& sid);

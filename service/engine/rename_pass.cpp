@@ -1,7 +1,6 @@
 #include "service/engine/rename_pass.h"
 
 #include <new>
-#include <unordered_set>
 #include <utility>
 
 #include "service/engine/default_printer.h"
@@ -83,62 +82,6 @@ bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
   return deleted;
 }
 
-// What one pass shares between its printers: the Settings it started with,
-// the compiled filter, and the RenamePrinter method, fetched on the first
-// printer that needs it rather than once per printer.
-struct RenamePassState {
-  RenamePassState(WmiServices& wmi, Settings passSettings, const PrinterQuery& passQuery)
-      : services(wmi),
-        settings(std::move(passSettings)),
-        pattern(settings.RenameRegex),
-        query(passQuery) {
-    for (const std::wstring& name : query.namesLeftOut) namesLeftOut.insert(FoldCase(name));
-    for (const std::wstring& driver : query.driversLeftOut)
-      driversLeftOut.insert(FoldCase(driver));
-  }
-
-  // Whether an exclusion that did not fit in the query text applies to the
-  // printer: it is then passed over as if the query had not listed it.
-  bool LeftOutOfTheQuery(WmiObject& printer, const std::wstring& name) {
-    if (namesLeftOut.count(FoldCase(name))) return true;
-    if (driversLeftOut.empty()) return false;
-    WmiValue driver;
-    const HResult hr = printer.Get(L"DriverName", &driver);
-    ThrowIfOutOfMemory(hr);
-    const std::wstring* text = std::get_if<std::wstring>(&driver);
-    // A driver that cannot be read may be an excluded one.
-    return hresult::Failed(hr) || !text || driversLeftOut.count(FoldCase(*text));
-  }
-
-  // The in-parameter signature of Win32_Printer.RenamePrinter; null (with
-  // the failing status in `*status`) when it cannot be had. A failure is
-  // tried again for the next printer.
-  WmiObject* RenameSignature(HResult* status) {
-    *status = hresult::kOk;
-    if (!classObject) {
-      *status = services.GetObject(L"Win32_Printer", &classObject);
-      ThrowIfOutOfMemory(*status);
-      if (!classObject) return nullptr;
-    }
-    if (!signature) {
-      *status = classObject->GetMethod(L"RenamePrinter", &signature);
-      ThrowIfOutOfMemory(*status);
-    }
-    return signature.get();
-  }
-
-  WmiServices& services;
-  // The pass's own copy: a reload on the control thread takes effect at the
-  // next pass.
-  const Settings settings;
-  RenamePattern pattern;
-  const PrinterQuery& query;
-  std::unordered_set<std::wstring> namesLeftOut;
-  std::unordered_set<std::wstring> driversLeftOut;
-  std::unique_ptr<WmiObject> classObject;
-  std::unique_ptr<WmiObject> signature;
-};
-
 namespace {
 
 // "ReturnValue" of a RenamePrinter call; false when it cannot be read.
@@ -169,28 +112,37 @@ void Printers::RunRenamePassUnguarded() {
         static_cast<int32_t>(query.driversLeftOut.size()));
   RenamePassState pass(*services, std::move(settings), query);
   EnumeratePrinters(query.text, [&](WmiObject& printer, const std::wstring& name) {
-    if (!pass.LeftOutOfTheQuery(printer, name)) HandlePrinter(pass, printer, name);
+    HandlePrinter(pass, printer, name);
   });
   LogPrintfW(L"All done renaming printers\n");
 }
 
-void Printers::HandlePrinter(RenamePassState& pass, WmiObject& printer,
-                             const std::wstring& currentName) {
+RenameDecision Printers::Decide(RenamePassState& pass, WmiObject& printer,
+                                const std::wstring& currentName) {
+  RenameDecision decision;
+  if (pass.LeftOutOfTheQuery(printer, currentName)) {
+    decision.verdict = RenameDecision::kExcluded;
+    return decision;
+  }
   LogPrintfW(L"Have current name %s\n", currentName);
   if (!IsPrinterOfInterest(pass.settings, pass.pattern, currentName)) {
     LogPrintfW(L"This printer is not of interest to us, so skipping to the next printer\n");
-    return;
+    decision.verdict = RenameDecision::kNotOfInterest;
+    return decision;
   }
 
-  const ComposedName composed =
-      ComposeNewName(ports_.terminalServices, pass.settings, currentName);
-  if (!composed.ok) return;
-  const uint32_t sessionId = static_cast<uint32_t>(composed.sessionId);
-  const std::wstring& newName = composed.newName;
+  ComposedName composed = ComposeNewName(ports_.terminalServices, pass.settings, currentName);
+  if (!composed.ok) {
+    decision.verdict = RenameDecision::kNoSession;
+    return decision;
+  }
+  decision.sessionId = static_cast<uint32_t>(composed.sessionId);
+  decision.newName = std::move(composed.newName);
+  const std::wstring& newName = decision.newName;
 
-  std::wstring userName;
-  std::wstring clientName;
-  GetSessionNames(ports_.terminalServices, sessionId, &userName, &clientName);
+  std::wstring& userName = decision.userName;
+  std::wstring& clientName = decision.clientName;
+  GetSessionNames(ports_.terminalServices, decision.sessionId, &userName, &clientName);
   // Nothing may be asked of WMI, the spooler or a hive for a name the
   // spooler would refuse, or for a session without a user: the account
   // lookup of an empty name can find the computer's own domain, and a
@@ -198,19 +150,34 @@ void Printers::HandlePrinter(RenamePassState& pass, WmiObject& printer,
   if (userName.empty()) {
     LogPrintfW(L"No user is known for session %d, so the printer is left as it is\n",
                composed.sessionId);
-    return;
+    decision.verdict = RenameDecision::kNoUser;
+    return decision;
   }
-  if (const wchar_t* why = WhyNotAPrinterName(newName)) {
+  if ((decision.badName = WhyNotAPrinterName(newName))) {
     LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
-               newName, why);
-    return;
+               newName, decision.badName);
+    decision.verdict = RenameDecision::kBadName;
+    return decision;
   }
   LogPrintfW(L"Going to rename this printer to %s for user %s on host %s\n", newName,
              clientName + L"\\" + userName, clientName);
 
-  std::wstring sid;
-  if (!GetUserSidString(ports_.accounts, userName, &sid)) return;
-  LogPrintfW(L"The SID for that user is %s\n", sid);
+  if (!GetUserSidString(ports_.accounts, userName, &decision.sid)) {
+    decision.verdict = RenameDecision::kNoSid;
+    return decision;
+  }
+  LogPrintfW(L"The SID for that user is %s\n", decision.sid);
+  decision.verdict = RenameDecision::kRename;
+  return decision;
+}
+
+void Printers::HandlePrinter(RenamePassState& pass, WmiObject& printer,
+                             const std::wstring& currentName) {
+  const RenameDecision decision = Decide(pass, printer, currentName);
+  if (decision.verdict != RenameDecision::kRename) return;
+  const uint32_t sessionId = decision.sessionId;
+  const std::wstring& newName = decision.newName;
+  const std::wstring& sid = decision.sid;
 
   // Calling RenamePrinter without the new name in place could report a
   // clash, and the clash handling might then delete an unrelated printer.

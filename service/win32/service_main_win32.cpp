@@ -15,6 +15,7 @@
 #include "service/log.h"
 #include "service/recovery.h"
 #include "service/win32/engine_wiring_win32.h"
+#include "service/win32/preview_output_win32.h"
 #include "service/win32/host_ports_win32.h"
 #include "settings/settings.h"
 
@@ -83,6 +84,13 @@ int RunProcess() {
     std::vector<std::wstring> args(argv, argv + argc);
     LocalFree(argv);
     debugMode = IsDebugCommandLine(args);
+    if (IsPreviewCommandLine(args)) {
+      // Read-only: prints what a pass would do with the stored settings.
+      const PreviewReport report = PreviewOverWin32();
+      const bool written = WritePreviewLines(FormatPreview(report));
+      CoUninitialize();
+      return written && report.failure.empty() ? 0 : 1;
+    }
     if (IsRecoveryCommandLine(args)) {
       // The installer's custom action: set the failure actions and end.
       Win32ServiceManager scm;

@@ -59,6 +59,18 @@ cp "$WIN_BUILD/service/Vantrel.exe" "$WIN_BUILD/tools/scctl/scctl.exe" "$svc_dir
 # A registration left over from an interrupted run would block ours.
 scctl stop >/dev/null && scctl wait STOPPED 5000 >/dev/null
 wine_run 30 sc delete Vantrel >/dev/null 2>&1
+
+# The preview needs no service: it prints the query and the count (Wine's
+# WMI lists no printer) and ends at once. Output to a file: a persistent
+# wineserver keeps any pipe open.
+preview_out="$WINEPREFIX/preview.txt"
+wine_run 10 "$svc_dir/Vantrel.exe" preview >"$preview_out" 2>/dev/null
+preview_rc=$?
+preview_text=$(tr -d '\r' <"$preview_out")
+check "service: preview exits 0 and prints the query and 0 printers" test "$preview_rc:$preview_text" = \
+  "0:Printer query is SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer WHERE PortName LIKE '%%'
+0 printers"
+
 wine_run 30 sc create Vantrel binPath= 'C:\vantrel\Vantrel.exe' >/dev/null 2>&1
 check "service: registered with the SCM" test "$(scctl query | cut -d" " -f2)" = STOPPED
 

@@ -1,0 +1,37 @@
+// A preview of a rename pass: what each listed printer would become with the
+// stored settings, found by the pass's own decisions and reported as lines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "service/engine/rename_decision.h"
+
+namespace vantrel {
+
+struct PreviewEntry {
+  enum Clash {
+    kNoClash,             // the new name is free
+    kDeletesHolder,       // the printer holding it is redirected and would be deleted
+    kHolderKept,          // the holder is not a redirected printer: nothing happens
+    kSuffixed,            // the name with the duplicate suffix is taken instead
+  };
+  std::wstring currentName;
+  RenameDecision decision;
+  Clash clash = kNoClash;
+  std::wstring finalName;  // the name it would bear; empty when left alone
+};
+
+struct PreviewReport {
+  // Why nothing could be listed (no WMI, a refused query, no memory), or
+  // empty.
+  std::wstring failure;
+  std::wstring query;
+  std::vector<PreviewEntry> entries;
+};
+
+// The report as the lines `Vantrel.exe preview` prints: the query, one line
+// per listed printer, and the count.
+std::vector<std::wstring> FormatPreview(const PreviewReport& report);
+
+}  // namespace vantrel

@@ -1,0 +1,55 @@
+// Ports for a preview: they forward what only reads (the printer query,
+// session and account look-ups, opening a printer to read its kind) and
+// refuse everything that would change the server, so no fault in the
+// preview's path can rename, delete or write anything.
+#pragma once
+
+#include <memory>
+
+#include "platform/accounts.h"
+#include "platform/registry.h"
+#include "platform/spooler.h"
+#include "platform/wmi.h"
+
+namespace vantrel {
+
+// PRINTER_ACCESS_USE: enough to read a printer, not to delete it.
+inline constexpr uint32_t kPrinterAccessUse = 0x00000008;
+
+class ReadOnlyWmi : public Wmi {
+ public:
+  explicit ReadOnlyWmi(Wmi& wmi) : wmi_(wmi) {}
+  // The services it yields run queries only: GetObject and ExecMethod are
+  // refused with E_ACCESSDENIED.
+  HResult CreateLocator(std::unique_ptr<WmiLocator>* locator) override;
+
+ private:
+  Wmi& wmi_;
+};
+
+class ReadOnlySpooler : public Spooler {
+ public:
+  explicit ReadOnlySpooler(Spooler& spooler) : spooler_(spooler) {}
+  // Opens with PRINTER_ACCESS_USE whatever is asked; the handle refuses to
+  // delete.
+  std::unique_ptr<PrinterHandle> OpenPrinter(const std::wstring& name,
+                                             uint32_t desiredAccess) override;
+
+ private:
+  Spooler& spooler_;
+};
+
+// No hive is read or written by a preview.
+class NoRegistryAccess : public Registry {
+ public:
+  int32_t CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
+                    bool*) override;
+  int32_t OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override;
+};
+
+class NoBroadcast : public SettingChangeBroadcaster {
+ public:
+  void BroadcastSettingChange(const std::wstring&) override {}
+};
+
+}  // namespace vantrel
