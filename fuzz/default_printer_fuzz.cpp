@@ -2,6 +2,8 @@
 // type and bytes, any session keys (some that cannot be opened) and any
 // one registry call failing. Only this user's session defaults change, and
 // only to the user's own Device value.
+#include <algorithm>
+
 #include "fuzz/fuzz_input.h"
 #include "service/engine/default_printer.h"
 #include "service/log.h"
@@ -31,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 3; i < fields.size(); ++i) {
     if (fields[i].empty()) continue;
     sessions.push_back(Utf8ToWide(fields[i]));
+    std::ranges::replace(sessions.back(), L'\\', L'/');  // key names hold no backslash
     registry.AddKey(kUsers, kUser + kSessions + sessions.back());
     if (fields[i][0] == '!') registry.DenyOpen(kUsers, kUser + kSessions + sessions.back());
   }
