@@ -7,6 +7,12 @@ namespace vantrel::testing {
 bool FakeAccounts::LookupAccountName(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
                                      wchar_t* domain, uint32_t* domainChars, uint32_t* lastError) {
   lookups.push_back({*sidSize, *domainChars});
+  if (const Failure fault = Consult(faultPlan, "accounts LookupAccountName");
+      fault != Failure::kNone) {
+    *lastError =
+        fault == Failure::kOutOfMemory ? 8 : 5;  // ERROR_NOT_ENOUGH_MEMORY, ERROR_ACCESS_DENIED
+    return false;
+  }
   if (lookupHook && lookupHook(sidSize, domainChars, lastError)) return false;
   auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
   auto account = std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) {
@@ -33,6 +39,11 @@ bool FakeAccounts::LookupAccountName(const std::wstring& name, uint8_t* sid, uin
 
 bool FakeAccounts::ConvertSidToStringSid(const std::vector<uint8_t>& sid, std::wstring* text) {
   // Real SIDs carry their own length; here the text ends at the first NUL.
+  if (const Failure fault = Consult(faultPlan, "accounts ConvertSidToStringSid");
+      fault != Failure::kNone) {
+    text->clear();
+    return fault == Failure::kEmpty;
+  }
   const auto end = std::find(sid.begin(), sid.end(), 0);
   if (convertFails || end == sid.begin()) return false;
   *text = std::wstring(sid.begin(), end);

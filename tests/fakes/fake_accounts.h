@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/accounts.h"
+#include "tests/fakes/fault_plan.h"
 
 namespace vantrel::testing {
 
@@ -32,6 +33,7 @@ class FakeAccounts : public Accounts {
   bool convertFails = false;
   // The SID and domain sizes each lookup was given on entry.
   std::vector<std::pair<uint32_t, uint32_t>> lookups;
+  FaultPlan* faultPlan = nullptr;
 
  private:
   struct Account {
@@ -42,8 +44,12 @@ class FakeAccounts : public Accounts {
 
 class FakeSettingChangeBroadcaster : public SettingChangeBroadcaster {
  public:
-  void BroadcastSettingChange(const std::wstring& area) override { areas.push_back(area); }
+  void BroadcastSettingChange(const std::wstring& area) override {
+    if (Consult(faultPlan, "broadcaster BroadcastSettingChange") == Failure::kNone)
+      areas.push_back(area);  // a failed one is lost without a word
+  }
   std::vector<std::wstring> areas;
+  FaultPlan* faultPlan = nullptr;
 };
 
 }  // namespace vantrel::testing

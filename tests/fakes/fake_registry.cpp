@@ -26,11 +26,13 @@ void Put(FakeRegistry::Node* node, const std::wstring& name, FakeRegValue value)
 
 class FakeKey : public RegistryKey {
  public:
+  LiveFakeObject live;
   FakeKey(FakeRegistry& registry, FakeRegistry::Node* node) : registry_(registry), node_(node) {}
 
   int32_t QueryValue(const std::wstring& name, uint32_t capacity, uint32_t* type,
                      std::vector<uint8_t>* data) override {
-    if (int32_t e = registry_.Hook("QueryValue", name)) return e;
+    if (int32_t e = registry_.Hook("QueryValue", name, true))
+      return e == FakeRegistry::kYieldNothing ? win32_error::kSuccess : e;
     const FakeRegValue* v = Value(node_, name);
     if (!v) return win32_error::kFileNotFound;
     if (type) *type = v->type;
@@ -67,7 +69,8 @@ class FakeKey : public RegistryKey {
   }
 
   int32_t OpenSubKey(const std::wstring& path, std::unique_ptr<RegistryKey>* key) override {
-    if (int32_t e = registry_.Hook("OpenSubKey", path)) return e;
+    if (int32_t e = registry_.Hook("OpenSubKey", path, true))
+      return e == FakeRegistry::kYieldNothing ? win32_error::kSuccess : e;
     FakeRegistry::Node* node = registry_.Walk(RegistryRoot::kUsers, path, false, nullptr, node_);
     if (!node) return win32_error::kFileNotFound;
     if (node->openDenied) return win32_error::kAccessDenied;
@@ -120,7 +123,8 @@ int32_t FakeRegistry::CreateKey(RegistryRoot root, const std::wstring& path,
 
 int32_t FakeRegistry::OpenKey(RegistryRoot root, const std::wstring& path,
                               std::unique_ptr<RegistryKey>* key) {
-  if (int32_t e = Hook("OpenKey", path)) return e;
+  if (int32_t e = Hook("OpenKey", path, true))
+    return e == kYieldNothing ? win32_error::kSuccess : e;
   Node* node = Walk(root, path, false);
   if (!node) return win32_error::kFileNotFound;
   if (node->openDenied) return win32_error::kAccessDenied;

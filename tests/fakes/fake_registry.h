@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "tests/fakes/fault_plan.h"
 
 namespace vantrel::testing {
 
@@ -56,10 +57,24 @@ class FakeRegistry : public Registry {
   // and the value or key name; a non-zero result makes that call fail with
   // it.
   std::function<int32_t(const std::string& call, const std::wstring& name)> failHook;
-  int32_t Hook(const char* call, const std::wstring& name) {
+  // The faultPlan's kEmpty, for the calls that may succeed yielding nothing.
+  static constexpr int32_t kYieldNothing = -1;
+  int32_t Hook(const char* call, const std::wstring& name, bool mayYieldNothing = false) {
     ++callCount;
+    switch (Consult(faultPlan, std::string("registry ") + call)) {
+      case Failure::kNone:
+        break;
+      case Failure::kOutOfMemory:
+        return win32_error::kNotEnoughMemory;
+      case Failure::kEmpty:
+        if (mayYieldNothing) return kYieldNothing;
+        [[fallthrough]];
+      case Failure::kError:
+        return win32_error::kAccessDenied;
+    }
     return failHook ? failHook(call, name) : 0;
   }
+  FaultPlan* faultPlan = nullptr;
 
   // Count of port calls made, for "no platform call" checks.
   int callCount = 0;

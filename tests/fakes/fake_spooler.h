@@ -23,6 +23,7 @@ class FakeSpooler : public Spooler {
   bool failOpen = false;
   uint32_t deleteError = 0;  // non-zero: DeletePrinter fails with it
   int openCalls = 0;
+  FaultPlan* faultPlan = nullptr;
 
  private:
   FakePrinterTable& printers_;

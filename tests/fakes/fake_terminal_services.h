@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/terminal_services.h"
+#include "tests/fakes/fault_plan.h"
 
 namespace vantrel::testing {
 
@@ -31,6 +32,7 @@ class FakeTerminalServices : public TerminalServices {
   bool StrToIntEx(const std::wstring& text, int32_t* value) override;
 
   std::vector<std::pair<uint32_t, WtsInfoClass>> queries;  // every query made
+  FaultPlan* faultPlan = nullptr;
 
  private:
   std::map<uint32_t, std::pair<std::wstring, std::wstring>> sessions_;  // user, client

@@ -65,6 +65,7 @@ HResult Query(const FakePrinterTable& printers, const std::wstring& query,
 
 // Any object: a printer row, the class, the method signature, parameters.
 struct FakeObject : WmiObject {
+  LiveFakeObject live;
   explicit FakeObject(FakeWmi& w) : wmi(w) {}
 
   HResult Get(const std::wstring& name, WmiValue* value) override {
@@ -97,6 +98,7 @@ struct FakeObject : WmiObject {
 };
 
 struct FakeEnumerator : WmiEnumerator {
+  LiveFakeObject live;
   FakeEnumerator(FakeWmi& w, std::vector<FakePrinter> rows) : wmi(w), rows_(std::move(rows)) {}
 
   HResult Next(int32_t timeout, uint32_t count,
@@ -122,6 +124,7 @@ struct FakeEnumerator : WmiEnumerator {
 };
 
 struct FakeServices : WmiServices {
+  LiveFakeObject live;
   explicit FakeServices(FakeWmi& w) : wmi(w) {}
   ~FakeServices() override { wmi.releases.push_back("Services"); }
 
@@ -175,6 +178,7 @@ struct FakeServices : WmiServices {
 };
 
 struct FakeLocator : WmiLocator {
+  LiveFakeObject live;
   explicit FakeLocator(FakeWmi& w) : wmi(w) {}
   ~FakeLocator() override { wmi.releases.push_back("Locator"); }
 
@@ -240,6 +244,16 @@ std::optional<HResult> FakeWmi::Enter(const std::string& call, const std::wstrin
   ++totalCalls_;
   ++counts_[call];
   if (!argument.empty()) ++counts_[detailed];
+  switch (Consult(faultPlan, "wmi " + detailed)) {
+    case Failure::kError:
+      return hresult::kFail;
+    case Failure::kOutOfMemory:
+      return hresult::kOutOfMemory;
+    case Failure::kEmpty:  // Put has nothing to yield
+      return call == "Put" ? hresult::kFail : hresult::kOk;
+    case Failure::kNone:
+      break;
+  }
   return Fire(call, detailed);
 }
 

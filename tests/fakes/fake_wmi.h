@@ -13,6 +13,7 @@
 
 #include "platform/spooler.h"
 #include "platform/wmi.h"
+#include "tests/fakes/fault_plan.h"
 
 namespace vantrel::testing {
 
@@ -83,6 +84,7 @@ class FakeWmi : public Wmi {
   uint32_t lastNextCount = 0;
   std::wstring lastResource;
   std::vector<std::string> releases;  // "Services" and "Locator", in release order
+  FaultPlan* faultPlan = nullptr;
 
   // Internal to the fake's objects: counts a call and fires its fault.
   std::optional<HResult> Enter(const std::string& call, const std::wstring& argument = L"");

@@ -15,6 +15,10 @@
 namespace vantrel::testing {
 
 struct FakeTerminalServer {
+  FakeTerminalServer() {
+    wmi.faultPlan = wts.faultPlan = accounts.faultPlan = spooler.faultPlan = registry.faultPlan =
+        broadcaster.faultPlan = &faultPlan;
+  }
   // A session whose user has an account.
   void AddUser(uint32_t session, const std::wstring& user, const std::wstring& client,
                const std::wstring& sid) {
@@ -29,6 +33,8 @@ struct FakeTerminalServer {
   FakeRegistry registry;
   FakeSettingChangeBroadcaster broadcaster;
   EnginePorts ports{wmi, wts, accounts, spooler, registry, broadcaster};
+  // One count of the calls of all the fakes above.
+  FaultPlan faultPlan;
 };
 
 }  // namespace vantrel::testing

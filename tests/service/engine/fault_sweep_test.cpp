@@ -1,0 +1,176 @@
+// One engine start and pass over a realistic terminal server, with the k-th
+// platform call failing, for every k and every way a call can fail.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/service/engine/fake_terminal_server.h"
+
+namespace vantrel::testing {
+namespace {
+
+using Names = std::vector<std::wstring>;
+const std::wstring kAliceWindows =
+    L"S-1-5-21-9-1001\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+
+// Both name forms (bob's client name ends in the digits of carol's
+// session), a stale redirected printer holding bob's new name, a queue of
+// the server's own holding carol's (it must never be deleted), and alice's
+// stored default naming her printer's new name. A port is a printer's
+// identity.
+void Arrange(FakeTerminalServer& s) {
+  s.AddUser(3, L"alice", L"CLIENT7", L"S-1-5-21-9-1001");
+  s.AddUser(5, L"bob", L"WS-042", L"S-1-5-21-9-1002");
+  s.AddUser(42, L"carol", L"PC9", L"S-1-5-21-9-1042");
+  s.wmi.AddPrinter(L"HP LaserJet (redirected 3)", L"HP", L"TS001");
+  s.wmi.AddPrinter(L"Canon for bob", L"Canon", L"TS002");
+  s.wmi.AddPrinter(L"Canon (from WS-042) in session 5", L"Canon", L"TS003");
+  s.wmi.AddPrinter(L"Office Laser", L"HP", L"USB001");
+  s.wmi.AddPrinter(L"Epson (from PC9) in session 42", L"Epson", L"TS004");
+  s.wmi.AddPrinter(L"Epson for carol", L"Epson", L"USB002");
+  s.registry.SetString(RegistryRoot::kUsers, kAliceWindows, L"Device",
+                       L"HP LaserJet for alice,winspool,Ne01:");
+  for (const wchar_t* session : {L"\\3", L"\\7"})
+    s.registry.SetString(RegistryRoot::kUsers, kAliceWindows + L"\\SessionDefaultDevices" + session,
+                         L"Device", L"Old,winspool,Ne00:");
+}
+
+using Given = std::vector<std::pair<uint32_t, std::wstring>>;  // by session, as given
+
+struct Outcome {
+  std::map<std::wstring, std::wstring> byPort;  // the printers left, by port
+  Given given;
+  std::map<std::wstring, std::vector<uint8_t>> hive;  // every value under HKEY_USERS
+  size_t broadcasts = 0;
+  bool operator==(const Outcome&) const = default;
+};
+
+void Dump(const FakeRegistry::Node& node, const std::wstring& path, Outcome* out) {
+  for (const auto& [name, value] : node.values) out->hive[path + name] = value.data;
+  for (const auto& child : node.children) Dump(*child, path + child->name + L"\\", out);
+}
+
+Outcome Snapshot(FakeTerminalServer& s, const Printers* engine) {
+  Outcome out;
+  for (const FakePrinter& p : s.wmi.printers.rows()) out.byPort[p.portName] = p.name;
+  if (engine)
+    for (const auto& [session, names] : engine->RenamedBySession())
+      for (const std::wstring& name : names) out.given.emplace_back(session, name);
+  Dump(*s.registry.Walk(RegistryRoot::kUsers, L"", false), L"", &out);
+  out.broadcasts = s.broadcaster.areas.size();
+  return out;
+}
+
+// Starts the engine and runs one pass with call `failAt` failing as `how`
+// says; `plan`, when given, gets the fault plan after the start and traces
+// the calls.
+Outcome StartAndPass(bool deleting, int failAt, Failure how, FaultPlan* plan = nullptr) {
+  ResetSettingsForTesting();
+  SetSettingsRegistry(nullptr);
+  GetSettings().NamingFormat = L"%printername% for %username%";
+  GetSettings().StripParens = false;
+  GetSettings().DeleteDuplicates = deleting;
+  GetSettings().AppendToDuplicates = L"- Duplicate";
+  FakeTerminalServer server;
+  Arrange(server);
+  server.faultPlan = {.failAt = failAt, .how = how, .recording = plan != nullptr, .trace = {}};
+  Outcome out;
+  {
+    std::unique_ptr<Printers> engine;
+    EXPECT_NO_THROW(engine = std::make_unique<Printers>(server.ports));
+    if (plan) *plan = server.faultPlan;
+    EXPECT_NO_THROW(engine->RunRenamePass());
+    // Only the WMI connection outlives a pass.
+    EXPECT_EQ(LiveFakeObject::count, engine->IsConnected() ? 2 : 0);
+    out = Snapshot(server, engine.get());
+  }
+  EXPECT_EQ(LiveFakeObject::count, 0);
+  if (plan) plan->trace = server.faultPlan.trace;
+  return out;
+}
+
+std::wstring NameOf(const Outcome& outcome, const std::wstring& port) {
+  const auto it = outcome.byPort.find(port);
+  return it == outcome.byPort.end() ? L"" : it->second;  // "": gone
+}
+
+bool IsSubsequence(const Given& part, const Given& whole) {
+  auto at = whole.begin();
+  for (const auto& name : part)
+    if ((at = std::find(at, whole.end(), name)) == whole.end() || (++at, false)) return false;
+  return true;
+}
+
+// Against the failure-free run's outcome ("clean"): each printer bears its
+// first or its clean name, and is gone only if the clean run deleted it;
+// each value under HKEY_USERS holds its first or its clean data; the names
+// given are clean ones, in their order, each borne by its printer. Every
+// printer but the one being handled when the call failed is "settled": it
+// ends as in the clean run, names and default included. Except that the
+// pass ends at a failure before the first printer, and at a WMI call out of
+// memory: the printers after it stay untouched. A failure while the engine
+// starts is made good by the pass.
+TEST(FaultSweepTest, AFailingCallHarmsNoOtherPrinter) {
+  FakeTerminalServer fresh;
+  Arrange(fresh);
+  const Outcome first = Snapshot(fresh, nullptr);
+  Names ports;  // in the order the pass lists them
+  for (const FakePrinter& p : fresh.wmi.printers.rows()) ports.push_back(p.portName);
+  for (const bool deleting : {true, false}) {
+    FaultPlan start;
+    const Outcome clean = StartAndPass(deleting, 0, Failure::kNone, &start);
+    ASSERT_EQ(clean.byPort.at(L"TS003"),
+              deleting ? L"Canon for bob" : L"Canon for bob - Duplicate");
+    ASSERT_EQ(std::tuple(clean.given.size(), clean.broadcasts), std::tuple(deleting ? 2u : 3u, 1u));
+    for (const Failure how : {Failure::kError, Failure::kEmpty, Failure::kOutOfMemory}) {
+      for (int k = 1; k <= static_cast<int>(start.trace.size()); ++k) {
+        const std::string& call = start.trace[k - 1];
+        SCOPED_TRACE(::testing::Message()
+                     << "deleting " << deleting << ", failure " << static_cast<int>(how)
+                     << ", call " << k << " " << call);
+        const Outcome got = StartAndPass(deleting, k, how);
+        if (k <= start.calls) {
+          EXPECT_EQ(got, clean);
+          continue;
+        }
+        const long failing =
+            std::count(start.trace.begin(), start.trace.begin() + k, "wmi Get:DeviceID") - 1;
+        const bool endsPass =
+            failing < 0 || (how == Failure::kOutOfMemory && call.starts_with("wmi "));
+        auto untouched = [&](long j) { return j > failing && endsPass; };
+        auto settled = [&](long j) { return j != failing && !untouched(j); };
+        for (long j = 0; j < static_cast<long>(ports.size()); ++j) {
+          const std::wstring now = NameOf(got, ports[j]), before = NameOf(first, ports[j]);
+          const std::wstring after = NameOf(clean, ports[j]);
+          EXPECT_TRUE(untouched(j)                   ? now == before
+                      : settled(j) && !after.empty() ? now == after
+                                                     : now == before || now == after)
+              << "printer " << j;
+        }
+        EXPECT_TRUE(IsSubsequence(got.given, clean.given));
+        for (const auto& given : clean.given) {
+          const long j =
+              std::ranges::find_if(
+                  ports, [&](auto& port) { return NameOf(clean, port) == given.second; }) -
+              ports.begin();
+          const bool recorded = IsSubsequence({given}, got.given);
+          EXPECT_TRUE(settled(j) ? recorded : !recorded || NameOf(got, ports[j]) == given.second);
+        }
+        for (const auto& [path, data] : clean.hive)  // alice's printer is listed first
+          EXPECT_TRUE(got.hive.at(path) == data ||
+                      (!settled(0) && got.hive.at(path) == first.hive.at(path)));
+        EXPECT_EQ(got.hive.size(), clean.hive.size());
+        EXPECT_TRUE(settled(0) ? got.broadcasts == clean.broadcasts
+                               : got.broadcasts <= clean.broadcasts);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::testing
