@@ -63,7 +63,7 @@ std::wstring RunText(const std::wstring& name, size_t first, size_t last) {
 
 ComposedName ComposeNewName(TerminalServices& wts, const Settings& settings,
                             const std::wstring& currentName) {
-  const ComposedName failed{false, currentName, -1};
+  const ComposedName failed{false, currentName, -1, {}, {}};
 
   const size_t open = currentName.rfind(L'(');
   const size_t close = currentName.rfind(L')');
@@ -127,7 +127,8 @@ ComposedName ComposeNewName(TerminalServices& wts, const Settings& settings,
 
   LogPrintfW(L"The printer named %s should be renamed %s for session %d\n", currentName, newName,
              sessionId);
-  return ComposedName{true, std::move(newName), sessionId};
+  return ComposedName{true, std::move(newName), sessionId, std::move(userName),
+                      std::move(clientName)};
 }
 
 const wchar_t* WhyNotAPrinterName(const std::wstring& name) {

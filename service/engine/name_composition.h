@@ -13,6 +13,10 @@ struct ComposedName {
   bool ok = false;
   std::wstring newName;    // the current name when !ok
   int32_t sessionId = -1;  // -1 when !ok
+  // The session's names the new name was built from: the pass uses these
+  // rather than asking again, so what it checks is what went into the name.
+  std::wstring userName;
+  std::wstring clientName;
 };
 
 // Finds the session number in `currentName`, checks it with the Terminal

@@ -140,9 +140,10 @@ RenameDecision Printers::Decide(RenamePassState& pass, WmiObject& printer,
   decision.newName = std::move(composed.newName);
   const std::wstring& newName = decision.newName;
 
-  std::wstring& userName = decision.userName;
-  std::wstring& clientName = decision.clientName;
-  GetSessionNames(ports_.terminalServices, decision.sessionId, &userName, &clientName);
+  decision.userName = std::move(composed.userName);
+  decision.clientName = std::move(composed.clientName);
+  const std::wstring& userName = decision.userName;
+  const std::wstring& clientName = decision.clientName;
   // Nothing may be asked of WMI, the spooler or a hive for a name the
   // spooler would refuse, or for a session without a user: the account
   // lookup of an empty name can find the computer's own domain, and a
