@@ -1,0 +1,80 @@
+// Name composition over a fuzzed printer name, naming format and session
+// table. The session of a name is never chosen by the client's computer
+// name: when digits follow the last ")", the chosen session is that run.
+#include "fuzz/fuzz_input.h"
+#include "service/engine/name_composition.h"
+#include "service/log.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_terminal_services.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// The value of the rightmost digit run in name[begin, end), -1 when there is
+// none or it does not fit a session id.
+int64_t LastRun(const std::wstring& name, size_t begin, size_t end) {
+  size_t last = end;
+  while (last > begin && !IsDigit(name[last - 1])) --last;
+  if (last == begin) return -1;
+  size_t first = last;
+  while (first > begin && IsDigit(name[first - 1])) --first;
+  int64_t value = 0;
+  for (size_t i = first; i < last; ++i) {
+    value = value * 10 + (name[i] - L'0');
+    if (value > INT32_MAX) return -1;
+  }
+  return value;
+}
+
+}  // namespace
+
+// Field 0: the printer name (UTF-8). Field 1: the naming format. Field 2:
+// StripParens when not empty. Further fields: sessions as "id,user,client".
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<std::string> fields = Fields(data, size);
+  fields.resize(std::max<size_t>(fields.size(), 3));
+  FakeRegistry registry;
+  Settings settings(registry);
+  settings.NamingFormat = Utf8ToWide(fields[1]);
+  settings.StripParens = !fields[2].empty();
+  FakeTerminalServices wts;
+  for (size_t i = 3; i < fields.size(); ++i) {
+    const std::string& spec = fields[i];
+    const size_t a = spec.find(','), b = spec.find(',', a == std::string::npos ? a : a + 1);
+    const uint32_t id = static_cast<uint32_t>(std::strtoul(spec.substr(0, a).c_str(), nullptr, 10));
+    const std::string user = a == std::string::npos ? "" : spec.substr(a + 1, b - a - 1);
+    const std::string client = b == std::string::npos ? "" : spec.substr(b + 1);
+    wts.AddSession(id, Utf8ToWide(user), Utf8ToWide(client));
+  }
+
+  const std::wstring name = Utf8ToWide(fields[0]);
+  const ComposedName composed = ComposeNewName(wts, settings, name);
+  if (!composed.ok) {
+    FUZZ_CHECK(composed.sessionId == -1 && composed.newName == name);
+    return 0;
+  }
+  FUZZ_CHECK(composed.sessionId >= 0);
+  const size_t open = name.rfind(L'('), close = name.rfind(L')');
+  FUZZ_CHECK(open != std::wstring::npos && close != std::wstring::npos && open < close);
+  const int64_t after = LastRun(name, close + 1, name.size());
+  bool digitsAfter = false;
+  for (size_t i = close + 1; i < name.size(); ++i) digitsAfter = digitsAfter || IsDigit(name[i]);
+  if (digitsAfter) {
+    FUZZ_CHECK(composed.sessionId == after);
+  } else {
+    // Only the "(redirected N)" form is left: white space alone after the
+    // ")", and the run inside names a session the server knows.
+    for (size_t i = close + 1; i < name.size(); ++i) FUZZ_CHECK(std::iswspace(name[i]));
+    FUZZ_CHECK(composed.sessionId == LastRun(name, open + 1, close));
+    FUZZ_CHECK(wts.QuerySessionInformation(static_cast<uint32_t>(composed.sessionId),
+                                           WtsInfoClass::kConnectState)
+                   .ok);
+  }
+  if (settings.StripParens)
+    FUZZ_CHECK(composed.newName.find_first_of(L"()") == std::wstring::npos);
+  return 0;
+}
