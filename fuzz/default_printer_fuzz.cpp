@@ -31,7 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FakeSettingChangeBroadcaster broadcaster;
   std::vector<std::wstring> sessions;
   for (size_t i = 3; i < fields.size(); ++i) {
-    if (fields[i].empty()) continue;
     sessions.push_back(Utf8ToWide(fields[i]));
     std::ranges::replace(sessions.back(), L'\\', L'/');  // key names hold no backslash
     registry.AddKey(kUsers, kUser + kSessions + sessions.back());

@@ -13,13 +13,10 @@
   ((condition) ? (void)0 : (std::fprintf(stderr, "check failed: %s\n", #condition), std::abort()))
 
 inline std::vector<std::string> Fields(const uint8_t* data, size_t size) {
-  std::vector<std::string> fields(1);
-  for (size_t i = 0; i < size; ++i) {
-    if (data[i] == '|')
-      fields.emplace_back();
-    else
-      fields.back().push_back(static_cast<char>(data[i]));
-  }
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> fields;
+  for (size_t start = 0, end = 0; end != text.npos; start = end + 1)
+    fields.push_back(text.substr(start, (end = text.find('|', start)) - start));
   return fields;
 }
 

@@ -1,6 +1,9 @@
 // The update check over any reply: status, body pieces of any length and a
 // failure at any step. Every handle is closed, and the download is offered
 // only for a 200 reply whose body starts with a dotted version.
+#include <algorithm>
+#include <numeric>
+
 #include "config/config_app.h"
 #include "config/update_check.h"
 #include "fuzz/fuzz_input.h"
@@ -40,11 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(http.openHandles == 0);
 
   // The body ends at the first empty piece (no more data) or at the cap.
-  std::string body;
-  for (const std::string& piece : http.pieces) {
-    if (piece.empty()) break;
-    body += piece;
-  }
+  std::string body =
+      std::accumulate(http.pieces.begin(), std::ranges::find(http.pieces, ""), std::string());
   body.resize(std::min<size_t>(body.size(), kMaxReplyBytes));
   const std::string version = LeadingVersion(body);
   FUZZ_CHECK(body.compare(0, version.size(), version) == 0);
