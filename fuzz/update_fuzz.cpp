@@ -4,16 +4,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "config/config_app.h"
 #include "config/update_check.h"
 #include "fuzz/fuzz_input.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_http.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_service_manager.h"
-#include "tests/fakes/fake_ticks.h"
-#include "tests/fakes/fake_version_info.h"
-#include "tests/fakes/fake_wmi.h"
+#include "tests/fakes/fake_config_program.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -24,13 +17,9 @@ using namespace vantrel::testing;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> fields = Fields(data, size);
   fields.resize(std::max<size_t>(fields.size(), 2));
-  FakeDialog dialog;
-  FakeRegistry registry;
-  FakeWmi wmi;
-  FakeServiceManager scm;
-  FakeTicks ticks;
-  FakeHttp http;
-  FakeVersionInfo versionInfo;
+  FakeConfigProgram program;
+  FakeHttp& http = program.http;
+  FakeDialog& dialog = program.dialog;
   http.status = static_cast<uint32_t>(std::strtoul(fields[0].c_str(), nullptr, 10));
   const std::string control = fields[1] + "   ";
   http.failAt = static_cast<FakeHttp::Step>(static_cast<uint8_t>(control[0]) % 5);
@@ -38,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (control[2] == 'y') dialog.answers.push_back(dialog_value::kIdYes);
   http.pieces.assign(fields.begin() + 2, fields.end());
 
-  ConfigPorts ports{dialog, registry, wmi, scm, ticks, http, versionInfo};
-  CheckForUpdate(ports);
+  CheckForUpdate(program.ports);
   FUZZ_CHECK(http.openHandles == 0);
 
   // The body ends at the first empty piece (no more data) or at the cap.

@@ -3,21 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "config/config_app.h"
 #include "config/form_settings.h"
 #include "settings/registry_codec.h"
 #include "settings/settings.h"
-#include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_http.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_service_manager.h"
-#include "tests/fakes/fake_ticks.h"
-#include "tests/fakes/fake_version_info.h"
-#include "tests/fakes/fake_wmi.h"
+#include "tests/fakes/fake_config_program.h"
 
 namespace vantrel::testing {
 
-class ConfigTest : public ::testing::Test {
+class ConfigTest : public ::testing::Test, protected FakeConfigProgram {
  protected:
   ConfigTest() { ResetFormSettingsForTesting(); }
   ~ConfigTest() override { ResetFormSettingsForTesting(); }
@@ -61,15 +54,6 @@ class ConfigTest : public ::testing::Test {
   std::wstring FormatText() { return dialog.controls[control_id::kFormatBox].text; }
   std::vector<std::wstring> Drivers() { return dialog.ListEntries(control_id::kDriverList); }
   std::wstring StatusText() { return dialog.controls[control_id::kStatusBar].text; }
-
-  FakeDialog dialog;
-  FakeRegistry registry;
-  FakeWmi wmi;
-  FakeServiceManager scm;
-  FakeTicks ticks;
-  FakeHttp http;
-  FakeVersionInfo versionInfo;
-  ConfigPorts ports{dialog, registry, wmi, scm, ticks, http, versionInfo};
 };
 
 }  // namespace vantrel::testing
