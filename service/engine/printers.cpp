@@ -106,7 +106,13 @@ bool Printers::EnumeratePrinters(const std::wstring& query, const PrinterHandler
   HResult hr = services->ExecQuery(
       L"WQL", query, wbem::kFlagForwardOnly | wbem::kFlagEnsureLocatable, &enumerator);
   ThrowIfOutOfMemory(hr);
-  if (hresult::Failed(hr) || !enumerator) return false;
+  if (hresult::Failed(hr) || !enumerator) {
+    // The WMI service may have restarted under the connection, which then
+    // fails every call: the next pass connects afresh.
+    services.reset();
+    locator.reset();
+    return false;
+  }
   LogPrintfW(L"Query succeeded, going to start iterating printers\n");
 
   std::vector<std::unique_ptr<WmiObject>> batch;

@@ -80,7 +80,7 @@ class Printers : public PrinterEngine {
   PrinterQuery BuildQuery(const Settings& settings) const;
   // Runs the query and hands each listed printer whose DeviceID could be
   // read to `handle`, in the order of the results. False when the query
-  // failed.
+  // failed; the connection is then dropped for the next pass to renew.
   bool EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle);
   // The per-printer steps up to the rename, with their messages.
   RenameDecision Decide(RenamePassState& pass, WmiObject& printer, const std::wstring& currentName);
