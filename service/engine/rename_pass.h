@@ -57,11 +57,8 @@ bool DeletePrinterByName(Spooler& spooler, const std::wstring& name);
 // the compiled filter, and the RenamePrinter method, fetched on the first
 // printer that needs it rather than once per printer.
 struct RenamePassState {
-  RenamePassState(WmiServices& wmi, Settings passSettings, const PrinterQuery& passQuery)
-      : services(wmi),
-        settings(std::move(passSettings)),
-        pattern(settings.RenameRegex),
-        query(passQuery) {
+  RenamePassState(WmiServices& wmi, Settings passSettings, const PrinterQuery& query)
+      : services(wmi), settings(std::move(passSettings)), pattern(settings.RenameRegex) {
     for (const std::wstring& name : query.namesLeftOut) namesLeftOut.insert(FoldCase(name));
     for (const std::wstring& driver : query.driversLeftOut)
       driversLeftOut.insert(FoldCase(driver));
@@ -102,7 +99,6 @@ struct RenamePassState {
   // next pass.
   const Settings settings;
   RenamePattern pattern;
-  const PrinterQuery& query;
   std::unordered_set<std::wstring> namesLeftOut;
   std::unordered_set<std::wstring> driversLeftOut;
   std::unique_ptr<WmiObject> classObject;
