@@ -44,8 +44,10 @@ read -r proofs_passed proofs_failed proofs_skipped < <(sed -n \
 
 echo "== Windows-side tests under Wine =="
 source tests/wine/lib.sh
+# Whatever happens below, leave no wineserver or display behind.
+trap 'xvfb_stop; wine_prefix_end' EXIT
 wine_prefix_init "$out/wineprefix"
-xvfb_start || fail "xvfb-start"
+xvfb_start || { echo "Xvfb did not start: the dialog tests cannot run"; exit 1; }
 
 wine_passed=0 wine_failed=0 wine_skipped=0
 for exe in "$WIN_BUILD"/wine-tests/*_wine_tests.exe; do
@@ -74,10 +76,12 @@ done
 for suite in tests/wine/e2e/*.sh; do
   [ -e "$suite" ] || continue
   echo "-- $(basename "$suite")"
-  (source "$suite") 2>&1 | tee -a "$out/e2e.log"
+  # A suite that dies halfway (an unset variable, a stray exit) never
+  # reaches its last line: count that as a failure, not as fewer checks.
+  (source "$suite" && echo "suite completed: $suite") 2>&1 | tee -a "$out/e2e.log" "$out/suite.log"
+  grep -qxF "suite completed: $suite" "$out/suite.log" || fail "$(basename "$suite") ended before its last check"
+  : >"$out/suite.log"
 done
-xvfb_stop
-wine_prefix_end
 
 e2e_passed=$(grep -c '^PASS ' "$RESULTS_FILE")
 e2e_failed=$(grep -c '^FAIL ' "$RESULTS_FILE")
