@@ -3,6 +3,8 @@
 #include <mutex>
 #include <new>
 
+#include "platform/text.h"
+
 namespace vantrel {
 
 bool logEnabled = false;
@@ -46,20 +48,8 @@ std::basic_string<Char> Digits(uint64_t value, unsigned base, bool upper) {
   return out;
 }
 
-void AppendCodePoint(std::wstring& out, uint32_t cp) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    if (cp > 0xFFFF && cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
-      return;
-    }
-  }
-  out.push_back(static_cast<wchar_t>(cp > 0x10FFFF ? 0xFFFD : cp));
-}
-
 void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp > 0x10FFFF || IsHighSurrogate(cp) || IsLowSurrogate(cp)) cp = kReplacementCharacter;
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
   } else if (cp < 0x800) {
@@ -105,7 +95,7 @@ std::wstring Placeholder(wchar_t conversion, const LogArg* arg) {
     case L'c': {
       if (!integer) return kWrongArg;
       std::wstring out;
-      AppendCodePoint(out, static_cast<uint32_t>(arg->integer()));
+      AppendWide(out, static_cast<uint32_t>(arg->integer()));
       return out;
     }
   }
@@ -218,7 +208,7 @@ std::wstring Utf8ToWide(std::string_view text) {
       ++taken;
     }
     if (valid) {
-      AppendCodePoint(out, cp);
+      AppendWide(out, cp);
     } else {
       out.push_back(static_cast<wchar_t>(0xFFFD));
     }
@@ -230,17 +220,7 @@ std::wstring Utf8ToWide(std::string_view text) {
 std::string WideToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto cp = static_cast<uint32_t>(text[i]);
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
-      auto low = static_cast<uint32_t>(text[i + 1]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    AppendUtf8(out, cp);
-  }
+  for (size_t i = 0; i < text.size();) AppendUtf8(out, DecodeUtf16(text, i));
   return out;
 }
 
@@ -252,15 +232,8 @@ std::vector<uint8_t> EncodeLogFileBytes(const std::wstring& text, bool withByteO
     bytes.push_back(static_cast<uint8_t>(unit >> 8));
   };
   for (wchar_t c : text) {
-    auto cp = static_cast<uint32_t>(c);
     if (c == L'\n') put(0x0D);  // text mode: every LF becomes CR LF
-    if (cp > 0xFFFF) {
-      cp -= 0x10000;
-      put(0xD800 + (cp >> 10));
-      put(0xDC00 + (cp & 0x3FF));
-    } else {
-      put(cp);
-    }
+    EncodeUtf16(static_cast<uint32_t>(c), put);
   }
   return bytes;
 }

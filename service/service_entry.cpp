@@ -2,38 +2,25 @@
 
 #include <string_view>
 
+#include "platform/text.h"
 #include "service/log.h"
 
 namespace vantrel {
 
-namespace {
-// Only ASCII letters fold: both keywords are ASCII, so nothing else could
-// match them.
-bool EqualsIgnoringCase(std::wstring_view text, std::wstring_view keyword) {
-  if (text.size() != keyword.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    wchar_t c = text[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != keyword[i]) return false;
-  }
-  return true;
-}
-}  // namespace
-
 bool IsDebugCommandLine(const std::vector<std::wstring>& argv) {
   for (const auto& arg : argv) {
-    if (EqualsIgnoringCase(arg, L"debug")) return true;
+    if (EqualsIgnoringAsciiCase(arg, L"debug")) return true;
   }
   return false;
 }
 
 bool IsPreviewCommandLine(const std::vector<std::wstring>& argv) {
-  return argv.size() == 2 && EqualsIgnoringCase(argv[1], L"preview");
+  return argv.size() == 2 && EqualsIgnoringAsciiCase(argv[1], L"preview");
 }
 
 bool HasWithLogParameter(const std::vector<std::wstring>& args) {
   for (size_t i = 1; i < args.size(); ++i) {
-    if (EqualsIgnoringCase(args[i], L"withlog")) return true;
+    if (EqualsIgnoringAsciiCase(args[i], L"withlog")) return true;
   }
   return false;
 }
