@@ -2,7 +2,6 @@
 # service client and update check over DialogControls and the ports.
 add_library(vantrel_config_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/driver_list.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/form_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/naming_formats.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_client.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_form.cpp

@@ -1,5 +1,5 @@
 // The controls of dialog 101 as the form logic sees them, addressed by their
-// numeric ids. Each call is one Win32 message or call on the real control
+// ids in config/dialog_ids.h. Each call is one Win32 message or call on the real control
 // (config/win32/dialog_controls_win32.cpp); tests use an in-memory dialog.
 #pragma once
 
@@ -39,7 +39,7 @@ class DialogControls {
   virtual void SetText(int id, const std::wstring& text) = 0;
   // WM_GETTEXTLENGTH and WM_GETTEXT on the control itself.
   virtual int GetTextLength(int id) = 0;
-  virtual std::wstring GetWindowText(int id, int capacity) = 0;
+  virtual std::wstring ReadText(int id, int capacity) = 0;
 
   // Combo box messages; results as the messages return them (CB_ERR = -1).
   virtual int ComboAddString(int id, const std::wstring& text) = 0;
@@ -69,7 +69,8 @@ class DialogControls {
                            uint32_t* state) = 0;
 
   // MessageBoxW with the dialog as owner; returns the button id.
-  virtual int MessageBox(const std::wstring& text, const std::wstring& caption, uint32_t type) = 0;
+  virtual int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                             uint32_t type) = 0;
   // ShellExecuteW(dialog, L"open", url, nullptr, nullptr, SW_SHOWNORMAL).
   virtual void OpenUrl(const std::wstring& url) = 0;
   // EndDialog(dialog, result).

@@ -4,11 +4,12 @@
 #include <memory>
 #include <variant>
 
+#include "config/dialog_ids.h"
+
 namespace vantrel {
 namespace {
 
-constexpr int kList = control_id::kDriverList;
-constexpr int kTextCapacity = 1024;
+constexpr int kList = IDC_DRIVER_LIST;
 constexpr uint32_t kBatchSize = 10;
 
 // Adds the driver of every installed printer, unchecked. Any WMI failure
@@ -69,11 +70,8 @@ void PopulateDriverList(ConfigPorts& ports, bool preCheckEasyPrint) {
   }
   // Added even when WMI cannot be reached, so that Restore Defaults and
   // Apply never store an empty exclusion list by accident.
-  try {
-    SetDriverEntry(ports, kTsEasyPrintDriver, preCheckEasyPrint);
-    SetDriverEntry(ports, kRdEasyPrintDriver, preCheckEasyPrint);
-  } catch (const std::exception&) {
-  }
+  SetDriverEntry(ports, kTsEasyPrintDriver, preCheckEasyPrint);
+  SetDriverEntry(ports, kRdEasyPrintDriver, preCheckEasyPrint);
 }
 
 std::vector<std::wstring> ReadCheckedDrivers(DialogControls& controls) {

@@ -1,12 +1,11 @@
 #include "config/naming_formats.h"
 
-#include <exception>
+#include "config/dialog_ids.h"
 
 namespace vantrel {
 namespace {
 
-constexpr int kBox = control_id::kFormatBox;
-constexpr int kTextCapacity = 1024;
+constexpr int kBox = IDC_FORMAT_BOX;
 
 bool Holds(DialogControls& controls, const std::wstring& text) {
   return controls.ComboFindStringExact(kBox, -1, text) != dialog_value::kCbErr;
@@ -54,17 +53,13 @@ std::vector<std::wstring> ReadNamingFormatList(DialogControls& controls) {
 }
 
 void AddNamingFormat(ConfigPorts& ports) {
-  try {
-    DialogControls& controls = ports.controls;
-    const int length = controls.GetTextLength(kBox);
-    if (length <= 0) return;
-    const std::wstring text = controls.GetWindowText(kBox, length + 1);
-    if (Holds(controls, text)) return;
-    const int index = controls.ComboAddString(kBox, text);
-    if (index >= 0) controls.ComboSetCurSel(kBox, index);
-  } catch (const std::exception&) {
-    // Out of memory: the box stays as it was.
-  }
+  DialogControls& controls = ports.controls;
+  const int length = controls.GetTextLength(kBox);
+  if (length <= 0) return;
+  const std::wstring text = controls.ReadText(kBox, length + 1);
+  if (Holds(controls, text)) return;
+  const int index = controls.ComboAddString(kBox, text);
+  if (index >= 0) controls.ComboSetCurSel(kBox, index);
 }
 
 void RemoveNamingFormat(ConfigPorts& ports) {

@@ -1,13 +1,12 @@
 // The naming-format box (combo box 1008): its presets, its fill from the
-// stored formats, and its read-back into the record. AddNamingFormat and
-// RemoveNamingFormat are declared in config_app.h.
+// stored formats, its read-back into the record, and its two buttons.
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
-#include "config/config_app.h"
+#include "config/config_ports.h"
 #include "settings/settings.h"
 
 namespace vantrel {
@@ -31,5 +30,11 @@ std::wstring ReadNamingFormat(DialogControls& controls);
 
 // Every entry of the box's list in list order.
 std::vector<std::wstring> ReadNamingFormatList(DialogControls& controls);
+
+// The green +: appends the typed format unless the box holds it in any case,
+// and selects it.
+void AddNamingFormat(ConfigPorts& ports);
+// The red -: removes the selected entry and selects the one before it.
+void RemoveNamingFormat(ConfigPorts& ports);
 
 }  // namespace vantrel

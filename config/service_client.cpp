@@ -1,12 +1,13 @@
 #include "config/service_client.h"
 
-#include <exception>
 #include <memory>
 
-#include "config/config_app.h"
+#include "config/dialog_ids.h"
 
 namespace vantrel {
+namespace {
 
+// The status line's word for a dwCurrentState value.
 const wchar_t* ServiceStateWord(uint32_t state) {
   switch (state) {
     case service_state::kStopped:
@@ -27,8 +28,6 @@ const wchar_t* ServiceStateWord(uint32_t state) {
       return L"Unknown";
   }
 }
-
-namespace {
 
 // The manager and our service opened from it; the service is declared last
 // so it closes first. `service` is null when either open failed.
@@ -51,50 +50,40 @@ OpenedService OpenOurService(ConfigPorts& ports, uint32_t managerAccess, uint32_
 int32_t RefreshServiceStatus(ConfigPorts& ports) {
   int32_t state = -1;
   const wchar_t* word = L"N/A";
-  try {
-    OpenedService opened =
-        OpenOurService(ports, scm_access::kGenericRead, scm_access::kGenericRead);
-    uint32_t error = 0;
-    ServiceStatus status;
-    if (opened.service && opened.service->QueryStatus(&status, &error)) {
-      state = static_cast<int32_t>(status.currentState);
-      word = ServiceStateWord(status.currentState);
-    }
-    ports.controls.SetText(control_id::kStatusBar, std::wstring(L"Service Status: ") + word);
-  } catch (const std::exception&) {
+  OpenedService opened = OpenOurService(ports, scm_access::kGenericRead, scm_access::kGenericRead);
+  uint32_t error = 0;
+  ServiceStatus status;
+  if (opened.service && opened.service->QueryStatus(&status, &error)) {
+    state = static_cast<int32_t>(status.currentState);
+    word = ServiceStateWord(status.currentState);
   }
+  ports.controls.SetText(IDC_STATUS_BAR, std::wstring(L"Service Status: ") + word);
   return state;
 }
 
 void StartServiceAndWait(ConfigPorts& ports) {
-  try {
-    OpenedService opened =
-        OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceStart);
-    uint32_t error = 0;
-    if (!opened.service || !opened.service->Start({}, &error)) return;
+  OpenedService opened =
+      OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceStart);
+  uint32_t error = 0;
+  if (!opened.service || !opened.service->Start({}, &error)) return;
 
-    // The tick count wraps every 49.7 days; comparing the signed distance
-    // to the deadline keeps the wait at 5 s across the wrap, where a plain
-    // `now >= deadline` would end at once or never.
-    const uint32_t deadline = ports.ticks.GetTickCount() + kStartWaitMilliseconds;
-    for (;;) {
-      if (RefreshServiceStatus(ports) == static_cast<int32_t>(service_state::kRunning)) break;
-      if (static_cast<int32_t>(ports.ticks.GetTickCount() - deadline) >= 0) break;
-      ports.ticks.Sleep(kStartPollMilliseconds);
-    }
-  } catch (const std::exception&) {
+  // The tick count wraps every 49.7 days; comparing the signed distance
+  // to the deadline keeps the wait at 5 s across the wrap, where a plain
+  // `now >= deadline` would end at once or never.
+  const uint32_t deadline = ports.ticks.GetTickCount() + kStartWaitMilliseconds;
+  for (;;) {
+    if (RefreshServiceStatus(ports) == static_cast<int32_t>(service_state::kRunning)) break;
+    if (static_cast<int32_t>(ports.ticks.GetTickCount() - deadline) >= 0) break;
+    ports.ticks.Sleep(kStartPollMilliseconds);
   }
 }
 
 void SendReloadSettings(ConfigPorts& ports) {
-  try {
-    OpenedService opened =
-        OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceUserDefinedControl);
-    uint32_t error = 0;
-    ServiceStatus status;
-    if (opened.service) opened.service->Control(kReloadSettingsControl, &status, &error);
-  } catch (const std::exception&) {
-  }
+  OpenedService opened =
+      OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceUserDefinedControl);
+  uint32_t error = 0;
+  ServiceStatus status;
+  if (opened.service) opened.service->Control(kReloadSettingsControl, &status, &error);
 }
 
 }  // namespace vantrel

@@ -12,7 +12,6 @@ namespace vantrel {
 namespace {
 
 constexpr uint32_t kHttpOk = 200;
-constexpr size_t kVersionCapacity = 1024;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -80,8 +79,8 @@ std::string GetProductVersion(VersionInfo& versionInfo) {
     if (!versionInfo.QueryOwnStringValue(kProductVersionPath, &value)) return {};
     // The C library's conversion in the current locale, as the version is
     // shown and compared as narrow text; at most 1023 bytes are kept.
-    std::vector<char> buffer(kVersionCapacity, '\0');
-    std::wcstombs(buffer.data(), value.c_str(), kVersionCapacity - 1);
+    std::vector<char> buffer(kTextCapacity, '\0');
+    std::wcstombs(buffer.data(), value.c_str(), kTextCapacity - 1);
     buffer.back() = '\0';
     return std::string(buffer.data());
   } catch (const std::exception&) {
@@ -89,26 +88,28 @@ std::string GetProductVersion(VersionInfo& versionInfo) {
   }
 }
 
-bool IsNewVersion(VersionInfo& versionInfo, const char* replyBody) {
-  if (replyBody == nullptr) return false;
+namespace {
+
+// Compared over the length of our own version only; without a version of our
+// own, nothing is new.
+bool IsNewVersion(VersionInfo& versionInfo, const std::string& replyVersion) {
   const std::string own = GetProductVersion(versionInfo);
-  return std::strncmp(replyBody, own.c_str(), own.size()) != 0;
+  return std::strncmp(replyVersion.c_str(), own.c_str(), own.size()) != 0;
 }
 
+}  // namespace
+
 void CheckForUpdate(ConfigPorts& ports) {
-  try {
-    // The handles are closed inside the fetch, before the offer waits for
-    // an answer.
-    const std::string version = FetchCurrentVersion(ports);
-    if (version.empty() || !IsNewVersion(ports.versionInfo, version.c_str())) return;
-    const int answer = ports.controls.MessageBox(
-        L"There is a new version available.\r\nWould you like to download and install this now?",
-        L"New Vantrel version available!", dialog_value::kMbYesNo);
-    if (answer != dialog_value::kIdYes) return;
-    ports.controls.OpenUrl(std::wstring(L"http://") + kVendorHost + L"/products/vantrel/3/");
-    ports.controls.EndDialog(0);
-  } catch (const std::exception&) {
-  }
+  // The handles are closed inside the fetch, before the offer waits for an
+  // answer.
+  const std::string version = FetchCurrentVersion(ports);
+  if (version.empty() || !IsNewVersion(ports.versionInfo, version)) return;
+  const int answer = ports.controls.ShowMessageBox(
+      L"There is a new version available.\r\nWould you like to download and install this now?",
+      L"New Vantrel version available!", dialog_value::kMbYesNo);
+  if (answer != dialog_value::kIdYes) return;
+  ports.controls.OpenUrl(std::wstring(L"http://") + kVendorHost + L"/products/vantrel/3/");
+  ports.controls.EndDialog(0);
 }
 
 }  // namespace vantrel

@@ -1,12 +1,11 @@
 // The update check behind the link "Get the latest version", and the
-// program's own product version. GetProductVersion, IsNewVersion and
-// CheckForUpdate are declared in config_app.h.
+// program's own product version.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "config/config_app.h"
+#include "config/config_ports.h"
 
 namespace vantrel {
 
@@ -20,5 +19,14 @@ inline constexpr uint32_t kMaxReplyBytes = 4096;
 // ("3.1.0.0"), ended by the body's end, a NUL or white space. Empty when the
 // body does not start that way (an error page, garbage).
 std::string LeadingVersion(const std::string& body);
+
+// The version resource's US-English ProductVersion as narrow text (at most
+// 1,023 bytes); empty without one.
+std::string GetProductVersion(VersionInfo& versionInfo);
+
+// Asks the vendor's server for the current version; when a whole 200 reply
+// names another one, offers the download, and on Yes opens its page and
+// ends the dialog.
+void CheckForUpdate(ConfigPorts& ports);
 
 }  // namespace vantrel

@@ -7,6 +7,7 @@
 #include "config/update_check.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/fakes/fake_config_program.h"
+#include "tests/fakes/fake_dialog.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -17,14 +18,15 @@ using namespace vantrel::testing;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> fields = Fields(data, size);
   fields.resize(std::max<size_t>(fields.size(), 2));
-  FakeConfigProgram program;
+  UserReplies replies;
+  FakeDialog dialog(replies);
+  FakeConfigProgram program(dialog);
   FakeHttp& http = program.http;
-  FakeDialog& dialog = program.dialog;
   http.status = static_cast<uint32_t>(std::strtoul(fields[0].c_str(), nullptr, 10));
   const std::string control = fields[1] + "   ";
   http.failAt = static_cast<FakeHttp::Step>(static_cast<uint8_t>(control[0]) % 5);
   http.failAtPiece = static_cast<uint8_t>(control[1]) % 8;
-  if (control[2] == 'y') dialog.answers.push_back(dialog_value::kIdYes);
+  if (control[2] == 'y') replies.answers.push_back(dialog_value::kIdYes);
   http.pieces.assign(fields.begin() + 2, fields.end());
 
   CheckForUpdate(program.ports);
@@ -37,6 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string version = LeadingVersion(body);
   FUZZ_CHECK(body.compare(0, version.size(), version) == 0);
   FUZZ_CHECK(version.find_first_not_of("0123456789.") == std::string::npos);
-  if (!dialog.boxes.empty()) FUZZ_CHECK(http.status == 200 && version.find('.') != version.npos);
+  if (!replies.boxes.empty()) FUZZ_CHECK(http.status == 200 && version.find('.') != version.npos);
   return 0;
 }

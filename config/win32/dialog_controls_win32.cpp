@@ -45,7 +45,7 @@ int DialogControlsWin32::GetTextLength(int id) {
   return static_cast<int>(Send(id, WM_GETTEXTLENGTH));
 }
 
-std::wstring DialogControlsWin32::GetWindowText(int id, int capacity) {
+std::wstring DialogControlsWin32::ReadText(int id, int capacity) {
   if (capacity <= 0) return {};
   std::vector<wchar_t> buffer(static_cast<size_t>(capacity), L'\0');
   const LRESULT length =
@@ -154,8 +154,8 @@ bool DialogControlsWin32::ListGetItem(int id, int index, int capacity, uint32_t 
   return true;
 }
 
-int DialogControlsWin32::MessageBox(const std::wstring& text, const std::wstring& caption,
-                                    uint32_t type) {
+int DialogControlsWin32::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                                        uint32_t type) {
   return MessageBoxW(dialog_, text.c_str(), caption.c_str(), type);
 }
 

@@ -5,11 +5,6 @@
 
 #include <windows.h>
 
-// <windows.h> maps these names to their W functions; the interface's
-// methods of the same names must keep theirs in every translation unit.
-#undef MessageBox
-#undef GetWindowText
-
 #include "config/dialog_controls.h"
 
 namespace vantrel {
@@ -30,7 +25,7 @@ class DialogControlsWin32 : public DialogControls {
   std::wstring GetText(int id, int capacity) override;
   void SetText(int id, const std::wstring& text) override;
   int GetTextLength(int id) override;
-  std::wstring GetWindowText(int id, int capacity) override;
+  std::wstring ReadText(int id, int capacity) override;
 
   int ComboAddString(int id, const std::wstring& text) override;
   void ComboResetContent(int id) override;
@@ -52,7 +47,8 @@ class DialogControlsWin32 : public DialogControls {
   bool ListGetItem(int id, int index, int capacity, uint32_t stateMask, std::wstring* text,
                    uint32_t* state) override;
 
-  int MessageBox(const std::wstring& text, const std::wstring& caption, uint32_t type) override;
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                     uint32_t type) override;
   void OpenUrl(const std::wstring& url) override;
   void EndDialog(intptr_t result) override;
 

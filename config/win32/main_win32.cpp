@@ -1,28 +1,22 @@
 // Entry of "Vantrel Configuration.exe": start-up, the main dialog's
 // procedure and the resources that live as long as the dialog.
-// The other Win32 headers need <windows.h> first.
+// <commctrl.h> needs <windows.h> first.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
-#include <objidl.h>
-#include <gdiplus.h>
 // clang-format on
 
-// <windows.h> maps these names to their W functions; the port methods of the
-// same names must keep theirs in this translation unit too.
-#undef GetObject
-#undef OpenService
-#undef MessageBox
-#undef GetWindowText
-
 #include <array>
-#include <exception>
 #include <memory>
 
-#include "config/config_app.h"
+#include "config/dialog_ids.h"
+#include "config/driver_list.h"
+#include "config/service_client.h"
+#include "config/settings_form.h"
+#include "config/vendor_pages.h"
 #include "config/win32/dialog_controls_win32.h"
-#include "config/win32/resource.h"
+#include "config/win32/gdi_handles.h"
 #include "config/win32/resource_bitmap_wrapper.h"
 #include "platform/win32/http_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -56,25 +50,13 @@ class SystemTicks : public Ticks {
 
 // GDI objects handed to the dialog's controls. Controls do not free fonts,
 // icons or images given to them, so they are freed here once the dialog's
-// window is gone.
-class DialogResources {
- public:
-  DialogResources() = default;
-  DialogResources(const DialogResources&) = delete;
-  DialogResources& operator=(const DialogResources&) = delete;
-  ~DialogResources() {
-    if (boldFont) DeleteObject(boldFont);
-    if (smallIcon) DestroyIcon(smallIcon);
-    if (bigIcon) DestroyIcon(bigIcon);
-    for (HBITMAP image : images) {
-      if (image) DeleteObject(image);
-    }
-  }
-
-  HFONT boldFont = nullptr;
-  HICON smallIcon = nullptr;
-  HICON bigIcon = nullptr;
-  std::array<HBITMAP, kButtonImages.size()> images{};
+// window is gone: the font, the icons, then the images (members end last
+// first).
+struct DialogResources {
+  std::array<win32::unique_hbitmap, kButtonImages.size()> images;
+  win32::unique_hicon bigIcon;
+  win32::unique_hicon smallIcon;
+  win32::unique_hfont boldFont;
 };
 
 // Everything the dialog procedure works with. DialogBoxParamW passes 0 as
@@ -103,14 +85,15 @@ void SetUpIcons(HWND dialog, Program& program) {
                                          GetSystemMetrics(cxMetric), GetSystemMetrics(cyMetric),
                                          LR_DEFAULTCOLOR));
   };
-  program.resources.smallIcon = load(SM_CXSMICON, SM_CYSMICON);
+  program.resources.smallIcon.reset(load(SM_CXSMICON, SM_CYSMICON));
   if (program.resources.smallIcon) {
     SendMessageW(dialog, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(program.resources.smallIcon));
+                 reinterpret_cast<LPARAM>(program.resources.smallIcon.get()));
   }
-  program.resources.bigIcon = load(SM_CXICON, SM_CYICON);
+  program.resources.bigIcon.reset(load(SM_CXICON, SM_CYICON));
   if (program.resources.bigIcon) {
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(program.resources.bigIcon));
+    SendMessageW(dialog, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(program.resources.bigIcon.get()));
   }
 }
 
@@ -121,11 +104,11 @@ void SetUpHeadingFont(HWND dialog, Program& program) {
   LOGFONTW logFont{};
   if (GetObjectW(font, sizeof(logFont), &logFont) == 0) return;
   logFont.lfWeight = FW_BOLD;
-  program.resources.boldFont = CreateFontIndirectW(&logFont);
+  program.resources.boldFont.reset(CreateFontIndirectW(&logFont));
   if (!program.resources.boldFont) return;
   for (int id : kHeadingIds) {
     SendDlgItemMessageW(dialog, id, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(program.resources.boldFont), FALSE);
+                        reinterpret_cast<WPARAM>(program.resources.boldFont.get()), FALSE);
   }
 }
 
@@ -143,7 +126,7 @@ void SetUpButtonImages(HWND dialog, Program& program,
         !image) {
       continue;
     }
-    program.resources.images[i] = image;
+    program.resources.images[i].reset(image);
     SendDlgItemMessageW(dialog, kButtonImages[i].buttonId, BM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(image));
   }
@@ -156,58 +139,8 @@ void InitDialog(HWND dialog, Program& program) {
   SetUpHeadingFont(dialog, program);
   std::array<ResourceBitmapWrapper, kButtonImages.size()> wrappers;
   SetUpButtonImages(dialog, program, wrappers);
-  SetUpDriverListColumn(program.ports);
   SetTimer(dialog, kStatusTimerId, kStatusTimerPeriodMs, nullptr);
-  ResetFormToDefaults(program.ports, false);
-  FillFormFromSettings(program.ports);
-  RefreshServiceStatus(program.ports);
-}
-
-INT_PTR OnCommand(HWND dialog, Program& program, int id) {
-  ConfigPorts& ports = program.ports;
-  switch (id) {
-    case IDCANCEL:
-      EndDialog(dialog, 0);
-      return TRUE;
-    case IDC_ADD_FORMAT:
-      AddNamingFormat(ports);
-      return TRUE;
-    case IDC_REMOVE_FORMAT:
-      RemoveNamingFormat(ports);
-      return TRUE;
-    case IDC_DELETE_DUPLICATES:
-    case IDC_APPEND_DUPLICATES:
-      OnDuplicateChoice(ports, id);
-      return TRUE;
-    case IDC_APPLY_CHANGES:
-      ApplyChanges(ports);
-      return TRUE;
-    case IDC_RESTORE_DEFAULTS:
-      OnRestoreDefaults(ports);
-      return TRUE;
-    case IDC_USE_REGEX:
-      OnUseRegexClicked(ports);
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
-
-INT_PTR OnNotify(Program& program, const NMHDR* header) {
-  if (!header || header->code != static_cast<UINT>(NM_CLICK)) return FALSE;
-  switch (header->idFrom) {
-    case IDC_LINK_CONTACT:
-      OpenContactPage(program.ports);
-      return TRUE;
-    case IDC_LINK_FAQ:
-      OpenFaqPage(program.ports);
-      return TRUE;
-    case IDC_LINK_UPDATE:
-      CheckForUpdate(program.ports);
-      return TRUE;
-    default:
-      return FALSE;
-  }
+  OpenForm(program.ports);
 }
 
 INT_PTR HandleMessage(HWND dialog, Program& program, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -218,9 +151,16 @@ INT_PTR HandleMessage(HWND dialog, Program& program, UINT message, WPARAM wParam
     case WM_COMMAND:
       // The control id only: clicks, Enter and Esc all act, whatever the
       // notification code.
-      return OnCommand(dialog, program, LOWORD(wParam));
-    case WM_NOTIFY:
-      return OnNotify(program, reinterpret_cast<const NMHDR*>(lParam));
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 0);
+        return TRUE;
+      }
+      return OnFormCommand(program.ports, LOWORD(wParam)) ? TRUE : FALSE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (!header || header->code != static_cast<UINT>(NM_CLICK)) return FALSE;
+      return OnLinkClicked(program.ports, static_cast<int>(header->idFrom)) ? TRUE : FALSE;
+    }
     case WM_TIMER:
       if (wParam == kStatusTimerId) RefreshServiceStatus(program.ports);
       return TRUE;

@@ -10,10 +10,10 @@ set_target_properties(VantrelConfiguration PROPERTIES OUTPUT_NAME "Vantrel Confi
 # The version resource takes project()'s version from a generated header.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${CMAKE_CURRENT_BINARY_DIR}/vantrel_version.h)
 # windres also looks for the files that the script names in its include path.
-target_include_directories(VantrelConfiguration PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${vantrel_config_res}
+target_include_directories(VantrelConfiguration PRIVATE ${PROJECT_SOURCE_DIR} ${vantrel_config_res}
   ${CMAKE_CURRENT_BINARY_DIR})
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/vantrel_configuration.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_CURRENT_LIST_DIR}/resource.h;${CMAKE_CURRENT_LIST_DIR}/vantrel_configuration.manifest;${vantrel_config_res}/add.png;${vantrel_config_res}/remove.png;${vantrel_config_res}/apply.png;${vantrel_config_res}/vantrel.ico")
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/config/dialog_ids.h;${CMAKE_CURRENT_LIST_DIR}/vantrel_configuration.manifest;${vantrel_config_res}/add.png;${vantrel_config_res}/remove.png;${vantrel_config_res}/apply.png;${vantrel_config_res}/vantrel.ico")
 
 target_link_libraries(VantrelConfiguration PRIVATE
   vantrel_config_core vantrel_settings

@@ -6,23 +6,14 @@
 
 namespace vantrel {
 
-ResourceBitmapWrapper::~ResourceBitmapWrapper() { Release(); }
-
 void ResourceBitmapWrapper::Release() {
-  if (bitmap_) {
-    Gdiplus::DllExports::GdipDisposeImage(bitmap_);
-    bitmap_ = nullptr;
-  }
-  if (block_) {
-    if (locked_) GlobalUnlock(block_);
-    locked_ = false;
-    GlobalFree(block_);
-    block_ = nullptr;
-  }
+  bitmap_.reset();
+  lock_.reset();
+  block_.reset();
 }
 
 bool ResourceBitmapWrapper::LoadFromResource(HMODULE module, HRSRC resource) {
-  Release();  // a second load replaces the first
+  Release();
   const DWORD size = SizeofResource(module, resource);
   if (size == 0) return false;
   HGLOBAL loaded = LoadResource(module, resource);
@@ -30,22 +21,20 @@ bool ResourceBitmapWrapper::LoadFromResource(HMODULE module, HRSRC resource) {
   const void* bytes = LockResource(loaded);
   if (!bytes) return false;
 
-  block_ = GlobalAlloc(GMEM_MOVEABLE, size);
+  block_.reset(GlobalAlloc(GMEM_MOVEABLE, size));
   if (!block_) return false;
-  void* copy = GlobalLock(block_);
+  void* copy = GlobalLock(block_.get());
   if (!copy) return false;
-  locked_ = true;
+  lock_.reset(block_.get());
   std::memcpy(copy, bytes, size);
 
   // The wrapper frees the block itself, so the stream must not.
   Microsoft::WRL::ComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(block_, FALSE, &stream))) return false;
+  if (FAILED(CreateStreamOnHGlobal(block_.get(), FALSE, &stream))) return false;
 
-  Gdiplus::GpBitmap* decoded = nullptr;
   const Gdiplus::Status status =
-      Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.Get(), &decoded);
+      Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.Get(), bitmap_.put());
   stream.Reset();  // GDI+ holds its own reference while the bitmap lives
-  bitmap_ = decoded;
   if (status != Gdiplus::Ok || !bitmap_) {
     Release();
     return false;

@@ -101,17 +101,18 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     LogPrintfW(L"Registering the default printer for %s to %s\n", sidString, printerName);
 
     std::unique_ptr<RegistryKey> windowsKey;
-    const Status status =
+    const int32_t status =
         registry.OpenKey(RegistryRoot::kUsers, sidString + kWindowsKeySuffix, &windowsKey);
-    if (!status.ok() || !windowsKey) {
-      LogPrintf("Failed to open the registry key %d\n", status.code());
+    if (status != win32_error::kSuccess || !windowsKey) {
+      LogPrintf("Failed to open the registry key %d\n", status);
       return;
     }
     LogPrintf("Opened the key\n");
 
     uint32_t type = reg_type::kNone;
     std::vector<uint8_t> device;
-    if (!windowsKey->QueryValue(kDeviceValue, kDeviceBufferBytes, &type, &device).ok() ||
+    if (windowsKey->QueryValue(kDeviceValue, kDeviceBufferBytes, &type, &device) !=
+            win32_error::kSuccess ||
         type != reg_type::kSz || device.size() > kDeviceBufferBytes) {
       return;
     }
@@ -127,7 +128,7 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     LogPrintf("Found the printer we're targetting\n");
 
     std::unique_ptr<RegistryKey> sessionDefaults;
-    if (!windowsKey->OpenSubKey(kSessionDefaultDevices, &sessionDefaults).ok() ||
+    if (windowsKey->OpenSubKey(kSessionDefaultDevices, &sessionDefaults) != win32_error::kSuccess ||
         !sessionDefaults) {
       return;
     }
@@ -138,11 +139,13 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     bool written = false;
     for (uint32_t index = 0;; ++index) {
       std::wstring name;
-      if (!sessionDefaults->EnumSubKey(index, kSubKeyNameChars, &name).ok()) break;
+      if (sessionDefaults->EnumSubKey(index, kSubKeyNameChars, &name) != win32_error::kSuccess)
+        break;
       std::unique_ptr<RegistryKey> sessionKey;
-      if (!sessionDefaults->OpenSubKey(name, &sessionKey).ok() || !sessionKey) continue;
+      if (sessionDefaults->OpenSubKey(name, &sessionKey) != win32_error::kSuccess || !sessionKey)
+        continue;
       LogPrintfW(L"Writing out \"%s\" to the Device key\n", deviceText);
-      (void)sessionKey->SetValue(kDeviceValue, reg_type::kSz, device.data(),
+      sessionKey->SetValue(kDeviceValue, reg_type::kSz, device.data(),
                            static_cast<uint32_t>(device.size()));
       written = true;
     }

@@ -1,23 +1,42 @@
-// The configuration program's logic over a complete set of fakes.
+// The configuration program over fakes of every port but the dialog, which
+// the backend provides: the in-memory dialog natively, dialog 101 over its
+// real controls under Wine. The helpers read the form back through the
+// port, so one test body runs over both.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "config/form_settings.h"
+#include <memory>
+
+#include "config/dialog_ids.h"
+#include "config/settings_form.h"
 #include "settings/registry_codec.h"
-#include "settings/settings.h"
 #include "tests/fakes/fake_config_program.h"
+#include "tests/fakes/fake_dialog.h"
 
 namespace vantrel::testing {
 
-class ConfigTest : public ::testing::Test, protected FakeConfigProgram {
+using Strings = std::vector<std::wstring>;
+
+// Defined once per backend.
+std::unique_ptr<DialogControls> OpenDialogControls(UserReplies& replies);
+
+struct DialogHolder {
+  UserReplies replies;
+  std::unique_ptr<DialogControls> dialogOwner = OpenDialogControls(replies);
+  DialogControls& dialog = *dialogOwner;
+};
+
+class ConfigTest : public ::testing::Test, protected DialogHolder, protected FakeConfigProgram {
  protected:
-  ConfigTest() { ResetFormSettingsForTesting(); }
+  ConfigTest() : FakeConfigProgram(dialog) { ResetFormSettingsForTesting(); }
   ~ConfigTest() override { ResetFormSettingsForTesting(); }
+
+  // The in-memory dialog's own state, for the cases only it can stage.
+  FakeDialog& fake() { return static_cast<FakeDialog&>(dialog); }
 
   // What the registry holds now, read as the service would.
   Settings Stored() { return Settings(registry); }
-
   void StoreString(const wchar_t* name, const std::wstring& text) {
     registry.SetString(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, text);
   }
@@ -25,17 +44,27 @@ class ConfigTest : public ::testing::Test, protected FakeConfigProgram {
     registry.SetRaw(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, reg_type::kDword,
                     {value, 0, 0, 0});
   }
-  void StoreList(const wchar_t* name, const std::vector<std::wstring>& list) {
+  void StoreList(const wchar_t* name, const Strings& list) {
     registry.SetRaw(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, reg_type::kMultiSz,
                     EncodeMultiSz(list));
   }
 
-  // The dialog as initialisation leaves it.
-  void OpenDialog() {
-    SetUpDriverListColumn(ports);
-    ResetFormToDefaults(ports, false);
-    FillFormFromSettings(ports);
-    RefreshServiceStatus(ports);
+  void OpenDialog() { OpenForm(ports); }
+  // A person's click: an auto check box toggles and an auto radio button
+  // takes the choice before the dialog hears of it.
+  void Click(int id) {
+    if (id == IDC_DELETE_DUPLICATES || id == IDC_APPEND_DUPLICATES) {
+      dialog.SetChecked(IDC_DELETE_DUPLICATES, id == IDC_DELETE_DUPLICATES);
+      dialog.SetChecked(IDC_APPEND_DUPLICATES, id == IDC_APPEND_DUPLICATES);
+    } else if (id == IDC_ONLY_TS_PORT || id == IDC_USE_REGEX || id == IDC_STRIP_PARENS) {
+      dialog.SetChecked(id, !dialog.IsChecked(id));
+    }
+    OnFormCommand(ports, id);
+  }
+  void SetFormats(const Strings& items, int selected) {
+    dialog.ComboResetContent(IDC_FORMAT_BOX);
+    for (const std::wstring& item : items) dialog.ComboAddString(IDC_FORMAT_BOX, item);
+    dialog.ComboSetCurSel(IDC_FORMAT_BOX, selected);
   }
 
   // The check boxes, radios and edits in one line: 1/0 for check states,
@@ -43,17 +72,31 @@ class ConfigTest : public ::testing::Test, protected FakeConfigProgram {
   std::wstring Form() {
     auto check = [this](int id) { return std::wstring(dialog.IsChecked(id) ? L"1 " : L"0 "); };
     auto edit = [this](int id) {
-      return (dialog.IsEnabled(id) ? L"'" : L"-'") + dialog.controls[id].text + L"' ";
+      return (dialog.IsEnabled(id) ? L"'" : L"-'") + Text(id) + L"' ";
     };
-    namespace id = control_id;
-    return L"ts " + check(id::kOnlyTsPort) + L"del " + check(id::kDeleteDuplicates) + L"app " +
-           check(id::kAppendToDuplicates) + edit(id::kSuffixEdit) + L"strip " +
-           check(id::kStripParens) + L"regex " + check(id::kUseRegex) + edit(id::kRegexEdit);
+    return L"ts " + check(IDC_ONLY_TS_PORT) + L"del " + check(IDC_DELETE_DUPLICATES) + L"app " +
+           check(IDC_APPEND_DUPLICATES) + edit(IDC_SUFFIX_EDIT) + L"strip " +
+           check(IDC_STRIP_PARENS) + L"regex " + check(IDC_USE_REGEX) + edit(IDC_REGEX_EDIT);
   }
-  std::vector<std::wstring> Formats() { return dialog.combos[control_id::kFormatBox].items; }
-  std::wstring FormatText() { return dialog.controls[control_id::kFormatBox].text; }
-  std::vector<std::wstring> Drivers() { return dialog.ListEntries(control_id::kDriverList); }
-  std::wstring StatusText() { return dialog.controls[control_id::kStatusBar].text; }
+  std::wstring Text(int id) { return dialog.GetText(id, 4096); }
+  Strings Formats() {
+    Strings items;
+    for (int i = 0; i < dialog.ComboGetCount(IDC_FORMAT_BOX); ++i)
+      items.push_back(dialog.ComboGetLbText(IDC_FORMAT_BOX, i));
+    return items;
+  }
+  // Entries as "name", checked ones as "[x] name".
+  Strings Drivers() {
+    Strings entries;
+    for (int i = 0; i < dialog.ListGetItemCount(IDC_DRIVER_LIST); ++i) {
+      std::wstring text;
+      uint32_t state = 0;
+      dialog.ListGetItem(IDC_DRIVER_LIST, i, 4096, dialog_value::kLvisStateImageMask, &text,
+                         &state);
+      entries.push_back((state & dialog_value::kStateImageChecked) ? L"[x] " + text : text);
+    }
+    return entries;
+  }
 };
 
 }  // namespace vantrel::testing

@@ -33,9 +33,9 @@ TEST_F(ConfigTest, EasyPrintDriversAreListedWhenWmiFails) {
     wmi = FakeWmi();
     wmi.AddPrinter(L"P1", L"Unseen");
     wmi.FailCall(call, 1, hresult::kFail);
-    dialog.answers = {dialog_value::kIdYes};
+    replies.answers = {dialog_value::kIdYes};
 
-    OnRestoreDefaults(ports);
+    Click(IDC_RESTORE_DEFAULTS);
     ApplyChanges(ports);
 
     EXPECT_EQ(Drivers(),
@@ -55,7 +55,7 @@ TEST_F(ConfigTest, StoredDriversAreCheckedAndOnlyCheckedOnesAreStoredBack) {
   // Found whatever its case.
   SetDriverEntry(ports, L"retired driver", false);
   SetDriverEntry(ports, L"KEPT DRIVER", true);
-  EXPECT_EQ(dialog.lists[control_id::kDriverList][3].state, 0x1000u);  // an empty box, not none
+  EXPECT_EQ(fake().lists[IDC_DRIVER_LIST][3].state, 0x1000u);  // an empty box, not none
   ApplyChanges(ports);
 
   // The list's spelling is what gets stored.

@@ -1,3 +1,4 @@
+// The status line and the service requests, over both dialog backends.
 #include "config/service_client.h"
 
 #include "tests/config/config_fixture.h"
@@ -12,7 +13,7 @@ TEST_F(ConfigTest, StatusLineShowsTheWordOfEachStateOrNa) {
   for (uint32_t state = 0; state <= 8; ++state) {
     scm.state = state;
     EXPECT_EQ(RefreshServiceStatus(ports), static_cast<int32_t>(state));
-    EXPECT_EQ(StatusText(), std::wstring(L"Service Status: ") + words[state]);
+    EXPECT_EQ(Text(IDC_STATUS_BAR), std::wstring(L"Service Status: ") + words[state]);
   }
   // No manager, no service, no access, no status: -1 and "N/A".
   for (int why = 0; why < 4; ++why) {
@@ -22,7 +23,7 @@ TEST_F(ConfigTest, StatusLineShowsTheWordOfEachStateOrNa) {
     scm.deniedServiceAccess = why == 2 ? scm_access::kGenericRead : 0;
     scm.queryFails = why == 3;
     EXPECT_EQ(RefreshServiceStatus(ports), -1) << why;
-    EXPECT_EQ(StatusText(), L"Service Status: N/A") << why;
+    EXPECT_EQ(Text(IDC_STATUS_BAR), L"Service Status: N/A") << why;
     EXPECT_EQ(scm.openHandles, 0) << why;
   }
 }
@@ -69,7 +70,7 @@ TEST_F(ConfigTest, StartServiceAndWaitPollsEveryHalfSecondForFiveSeconds) {
   for (const auto& c : cases) {
     scm = FakeServiceManager();
     ticks = FakeTicks();
-    dialog.SetText(control_id::kStatusBar, L"");
+    dialog.SetText(IDC_STATUS_BAR, L"");
     ticks.now = c.startTick;
     ticks.advancePerReading = c.advancePerReading;
     scm.queriesUntilRunning = c.queriesUntilRunning;
@@ -79,7 +80,7 @@ TEST_F(ConfigTest, StartServiceAndWaitPollsEveryHalfSecondForFiveSeconds) {
 
     EXPECT_EQ(scm.statusQueries, c.polls) << c.startTick;
     EXPECT_EQ(ticks.sleeps, std::vector<uint32_t>(c.polls > 0 ? c.polls - 1 : 0, 500u));
-    EXPECT_EQ(StatusText(), c.lastStatus) << c.startTick;
+    EXPECT_EQ(Text(IDC_STATUS_BAR), c.lastStatus) << c.startTick;
     EXPECT_EQ(scm.openHandles, 0);
   }
 }

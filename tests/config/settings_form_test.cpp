@@ -1,12 +1,11 @@
+// The settings form, run over the in-memory dialog natively and over the
+// real controls of dialog 101 under Wine.
 #include "config/driver_list.h"
 #include "config/naming_formats.h"
 #include "tests/config/config_fixture.h"
 
 namespace vantrel::testing {
 namespace {
-
-namespace id = control_id;
-using Strings = std::vector<std::wstring>;
 
 const Strings kPresets(kNamingFormatPresets.begin(), kNamingFormatPresets.end());
 
@@ -21,12 +20,12 @@ TEST_F(ConfigTest, FirstStartShowsTheRecordDefaultsNotTheRestoreDefaults) {
   EXPECT_EQ(Form(), L"ts 0 del 0 app 1 '' strip 1 regex 0 -'in [Ss]ession [0-9]+' ");
   // Nothing stored: the first preset stands in for the empty format.
   EXPECT_EQ(Formats(), kPresets);
-  EXPECT_EQ(FormatText(), kPresets[0]);
+  EXPECT_EQ(Text(IDC_FORMAT_BOX), kPresets[0]);
   EXPECT_EQ(Drivers(), (Strings{kTsEasyPrintDriver, kRdEasyPrintDriver}));
-  EXPECT_EQ(StatusText(), L"Service Status: Stopped");
+  EXPECT_EQ(Text(IDC_STATUS_BAR), L"Service Status: Stopped");
 }
 
-TEST_F(ConfigTest, StoredSettingsAreShownOverTheDefaults) {
+TEST_F(ConfigTest, StoredSettingsAreShownAndRestoreDefaultsResetsTheFormOnlyOnYes) {
   StoreString(L"NamingFormat", L"%USERNAME% at %clientname%");
   StoreString(L"AppendToDuplicates", L" (copy)");
   StoreString(L"RenameRegex", L"^TS.*");
@@ -34,39 +33,58 @@ TEST_F(ConfigTest, StoredSettingsAreShownOverTheDefaults) {
   StoreBool(L"StripParens", false);
   StoreList(L"NamingFormatList", {L"%username% at %clientname%", L"%PrinterName% on %UserName%",
                                   L"%username% at %CLIENTNAME%"});
-  StoreList(L"DoNotRenList", {L"HP Universal", L"remote desktop easy print"});
-  wmi.AddPrinter(L"Office", L"HP Universal");
-
+  StoreList(L"DoNotRenList", {L"Retired Driver", L"remote desktop easy print"});
   OpenDialog();
 
   EXPECT_EQ(Form(), L"ts 0 del 0 app 1 ' (copy)' strip 0 regex 1 '^TS.*' ");
   // Repeats in another case collapse into the first spelling, which is also
   // what the selection shows.
   EXPECT_EQ(Formats(), Concat(kPresets, {L"%username% at %clientname%"}));
-  EXPECT_EQ(FormatText(), L"%username% at %clientname%");
+  EXPECT_EQ(Text(IDC_FORMAT_BOX), L"%username% at %clientname%");
+  EXPECT_EQ(Drivers(), (Strings{kTsEasyPrintDriver, L"[x] Remote Desktop Easy Print",
+                                L"[x] Retired Driver"}));
+
+  const std::wstring form = Form();
+  const Strings formats = Formats(), drivers = Drivers();
+  replies.answers = {dialog_value::kIdNo, dialog_value::kIdYes};
+  Click(IDC_RESTORE_DEFAULTS);
+  EXPECT_EQ(Form(), form);
+  EXPECT_EQ(Formats(), formats);
+  EXPECT_EQ(Drivers(), drivers);
+
+  Click(IDC_RESTORE_DEFAULTS);
+  ASSERT_EQ(replies.boxes.size(), 2u);
+  EXPECT_EQ(replies.boxes[1].caption + L": " + replies.boxes[1].text +
+                std::to_wstring(replies.boxes[1].type),
+            L"Restore Defaults?: Are you sure you want to restore to default settings?4");
+  EXPECT_EQ(Form(), L"ts 1 del 1 app 0 -'' strip 1 regex 0 -'^TS.*' ");
+  EXPECT_EQ(Formats(), kPresets);
+  EXPECT_EQ(Text(IDC_FORMAT_BOX), kPresets[0]);
   EXPECT_EQ(Drivers(),
-            (Strings{L"[x] HP Universal", kTsEasyPrintDriver, L"[x] Remote Desktop Easy Print"}));
+            (Strings{L"[x] Terminal Services Easy Print", L"[x] Remote Desktop Easy Print"}));
+  EXPECT_EQ(Stored().NamingFormat, L"%USERNAME% at %clientname%");  // saved only by Apply
 }
 
 // Texts are cut to 1,023 characters: with the NUL they fill the 2,048-byte
-// read buffer exactly, so they load again.
+// read buffer exactly, so they load again. Disabled edits are stored too.
 TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
   const std::wstring format = L"%username% " + std::wstring(1500, L'f');
   const std::wstring suffix = L" - " + std::wstring(1500, L's');
   const std::wstring regex = L"session " + std::wstring(1500, L'r');
-  wmi.AddPrinter(L"Lab", L"Xerox Global");
   OpenDialog();
-  dialog.TypeText(id::kFormatBox, format);  // typed, not added
-  dialog.SetChecked(id::kDeleteDuplicates, true);
-  dialog.SetChecked(id::kAppendToDuplicates, false);
-  OnDuplicateChoice(ports, id::kDeleteDuplicates);
-  dialog.SetText(id::kSuffixEdit, suffix);  // disabled, still stored
-  dialog.SetChecked(id::kOnlyTsPort, true);
-  dialog.SetChecked(id::kStripParens, false);
-  dialog.SetText(id::kRegexEdit, regex);  // disabled, still stored
-  SetDriverEntry(ports, L"Xerox Global", true);
+  dialog.SetText(IDC_FORMAT_BOX, format);  // typed, not added
+  Click(IDC_APPEND_DUPLICATES);
+  dialog.SetText(IDC_SUFFIX_EDIT, suffix);
+  Click(IDC_DELETE_DUPLICATES);
+  Click(IDC_ONLY_TS_PORT);
+  Click(IDC_STRIP_PARENS);
+  Click(IDC_USE_REGEX);
+  dialog.SetText(IDC_REGEX_EDIT, regex);
+  Click(IDC_USE_REGEX);
+  SetDriverEntry(ports, kRdEasyPrintDriver, true);
+  EXPECT_EQ(Form(), L"ts 1 del 1 app 0 -'" + suffix + L"' strip 0 regex 0 -'" + regex + L"' ");
 
-  ApplyChanges(ports);
+  Click(IDC_APPLY_CHANGES);
 
   const Settings stored = Stored();
   EXPECT_EQ(stored.NamingFormat, format.substr(0, 1023));
@@ -76,37 +94,53 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
                                stored.StripParens}),
             std::vector<bool>({true, true, false, false}));
   EXPECT_EQ(stored.NamingFormatList, kPresets);
-  EXPECT_EQ(stored.DoNotRenList, (Strings{L"Xerox Global"}));
+  EXPECT_EQ(stored.DoNotRenList, (Strings{kRdEasyPrintDriver}));
   EXPECT_EQ(registry.ValueNames(RegistryRoot::kLocalMachine, kSettingsKeyPath).size(), 9u);
 }
 
-TEST_F(ConfigTest, RestoreDefaultsResetsTheFormOnlyOnYesAndSavesNothing) {
-  StoreString(L"NamingFormat", L"custom");
-  StoreString(L"RenameRegex", L"kept");
-  StoreBool(L"OnlyUseRegex", true);
-  StoreList(L"DoNotRenList", {L"HP Universal"});
-  wmi.AddPrinter(L"Office", L"HP Universal");
-  OpenDialog();
-  const std::wstring form = Form();
-  const Strings formats = Formats(), drivers = Drivers();
+// The box starts as {"%username% A", "B"} with the first selected; only a
+// text it does not hold in any case is appended, then selected. A text
+// longer than the 1,024-unit buffer is added whole.
+TEST_F(ConfigTest, AddNamingFormatAppendsOnlyNewTexts) {
+  const std::wstring longText(2000, L'z');
+  const struct {
+    std::wstring typed;
+    Strings list;
+    int selected;
+  } cases[] = {
+      {L"", {L"%username% A", L"B"}, 0},
+      {L"%USERNAME% a", {L"%username% A", L"B"}, 0},
+      {L"C", {L"%username% A", L"B", L"C"}, 2},
+      {longText, {L"%username% A", L"B", longText}, 2},
+  };
+  for (const auto& c : cases) {
+    SetFormats({L"%username% A", L"B"}, 0);
+    dialog.SetText(IDC_FORMAT_BOX, c.typed);
+    Click(IDC_ADD_FORMAT);
+    EXPECT_EQ(Formats(), c.list) << c.list.size();
+    EXPECT_EQ(dialog.ComboGetCurSel(IDC_FORMAT_BOX), c.selected) << c.list.size();
+  }
+}
 
-  dialog.answers = {dialog_value::kIdNo, dialog_value::kIdYes};
-  OnRestoreDefaults(ports);
-  EXPECT_EQ(Form(), form);
-  EXPECT_EQ(Formats(), formats);
-  EXPECT_EQ(Drivers(), drivers);
-
-  OnRestoreDefaults(ports);
-  ASSERT_EQ(dialog.boxes.size(), 2u);
-  EXPECT_EQ(dialog.boxes[1].caption + L": " + dialog.boxes[1].text +
-                std::to_wstring(dialog.boxes[1].type),
-            L"Restore Defaults?: Are you sure you want to restore to default settings?4");
-  EXPECT_EQ(Form(), L"ts 1 del 1 app 0 -'' strip 1 regex 0 -'kept' ");
-  EXPECT_EQ(Formats(), kPresets);
-  EXPECT_EQ(FormatText(), kPresets[0]);
-  EXPECT_EQ(Drivers(), (Strings{L"HP Universal", L"[x] Terminal Services Easy Print",
-                                L"[x] Remote Desktop Easy Print"}));
-  EXPECT_EQ(Stored().NamingFormat, L"custom");
+// The selection goes; the entry before it (or the new first) is selected.
+TEST_F(ConfigTest, RemoveNamingFormatRemovesTheSelection) {
+  const struct {
+    Strings before;
+    int selected;
+    Strings after;
+    int selectedAfter;
+  } cases[] = {
+      {{L"a", L"b"}, -1, {L"a", L"b"}, -1},
+      {{L"a", L"b", L"c"}, 0, {L"b", L"c"}, 0},
+      {{L"a", L"b", L"c", L"d"}, 3, {L"a", L"b", L"c"}, 2},
+      {{L"a"}, 0, {}, -1},
+  };
+  for (const auto& c : cases) {
+    SetFormats(c.before, c.selected);
+    Click(IDC_REMOVE_FORMAT);
+    EXPECT_EQ(Formats(), c.after) << c.selected;
+    EXPECT_EQ(dialog.ComboGetCurSel(IDC_FORMAT_BOX), c.selectedAfter) << c.selected;
+  }
 }
 
 // Apply saves, starts the service unless it runs, then asks for a reload,
@@ -127,13 +161,13 @@ TEST_F(ConfigTest, ApplySavesThenStartsWhenNeededThenAsksForAReload) {
     scm.state = c.state;
     scm.startRefused = c.startRefused;
     OpenDialog();
-    dialog.TypeText(id::kFormatBox, L"saved " + std::to_wstring(c.state));
+    dialog.SetText(IDC_FORMAT_BOX, L"saved " + std::to_wstring(c.state));
 
-    ApplyChanges(ports);
+    Click(IDC_APPLY_CHANGES);
 
     EXPECT_EQ(Stored().NamingFormat, L"saved " + std::to_wstring(c.state));
     EXPECT_EQ(scm.startRequests, c.startRequests) << c.state;
-    EXPECT_EQ(StatusText(), std::wstring(L"Service Status: ") + c.status);
+    EXPECT_EQ(Text(IDC_STATUS_BAR), std::wstring(L"Service Status: ") + c.status);
     EXPECT_EQ(scm.controlsSent, std::vector<uint32_t>(c.state != 0, 200)) << c.state;
     EXPECT_EQ(scm.openHandles, 0);
   }

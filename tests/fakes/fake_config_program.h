@@ -1,26 +1,40 @@
-// Every port of the configuration program, faked, and the ports over them.
+// Every port of the configuration program but the dialog, faked, and the
+// ports over them and a given dialog.
 #pragma once
 
-#include "config/config_app.h"
-#include "tests/fakes/fake_dialog.h"
+#include "config/config_ports.h"
 #include "tests/fakes/fake_http.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_service_manager.h"
 #include "tests/fakes/fake_ticks.h"
-#include "tests/fakes/fake_version_info.h"
 #include "tests/fakes/fake_wmi.h"
 
 namespace vantrel::testing {
 
+// The program's version resource as windres builds it: only the US-English
+// string table; an empty version stands for a program without one.
+class FakeVersionInfo : public VersionInfo {
+ public:
+  bool QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override {
+    if (subBlock != L"\\StringFileInfo\\040904b0\\ProductVersion" || productVersion.empty())
+      return false;
+    *value = productVersion;
+    return true;
+  }
+  std::wstring productVersion = L"3.1.0.0";
+};
+
 struct FakeConfigProgram {
-  FakeDialog dialog;
+  explicit FakeConfigProgram(DialogControls& dialog)
+      : ports{dialog, registry, wmi, scm, ticks, http, versionInfo} {}
+
   FakeRegistry registry;
   FakeWmi wmi;
   FakeServiceManager scm;
   FakeTicks ticks;
   FakeHttp http;
   FakeVersionInfo versionInfo;
-  ConfigPorts ports{dialog, registry, wmi, scm, ticks, http, versionInfo};
+  ConfigPorts ports;
 };
 
 }  // namespace vantrel::testing

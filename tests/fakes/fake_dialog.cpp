@@ -39,13 +39,11 @@ void FakeDialog::ComboResetContent(int id) {
   controls[id].text.clear();
 }
 
-// Searches after startIndex to the end, then wraps round to it.
-int FakeDialog::ComboFindStringExact(int id, int startIndex, const std::wstring& text) {
+// From the start (the form always searches the whole box).
+int FakeDialog::ComboFindStringExact(int id, int, const std::wstring& text) {
   const std::vector<std::wstring>& items = combos[id].items;
-  const int count = static_cast<int>(items.size());
-  const int first = InRange(items, startIndex) ? startIndex + 1 : 0;
-  for (int n = 0; n < count; ++n)
-    if (EqualNoCase(items[(first + n) % count], text)) return (first + n) % count;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (EqualNoCase(items[i], text)) return static_cast<int>(i);
   return dialog_value::kCbErr;
 }
 
@@ -81,10 +79,10 @@ std::wstring FakeDialog::ComboGetLbText(int id, int index) {
   return InRange(combo.items, index) ? combo.items[index] : std::wstring();
 }
 
-// LVFI_STRING without LVFI_WRAP: from the entry after startIndex to the end.
-int FakeDialog::ListFindItem(int id, int startIndex, const std::wstring& text) {
+// LVFI_STRING from the start (the form always searches the whole list).
+int FakeDialog::ListFindItem(int id, int, const std::wstring& text) {
   const std::vector<ListItem>& items = lists[id];
-  for (size_t i = startIndex < 0 ? 0 : static_cast<size_t>(startIndex) + 1; i < items.size(); ++i)
+  for (size_t i = 0; i < items.size(); ++i)
     if (EqualNoCase(items[i].text, text)) return static_cast<int>(i);
   return -1;
 }
@@ -97,12 +95,10 @@ int FakeDialog::ListInsertItem(int id, int index, const std::wstring& text) {
   return static_cast<int>(at);
 }
 
-// Index -1 sets the state of every item.
 bool FakeDialog::ListSetItemState(int id, int index, uint32_t state, uint32_t mask) {
   std::vector<ListItem>& items = lists[id];
-  if (index != -1 && !InRange(items, index)) return false;
-  for (int i = 0; i < static_cast<int>(items.size()); ++i)
-    if (index == -1 || i == index) items[i].state = (items[i].state & ~mask) | (state & mask);
+  if (!InRange(items, index)) return false;
+  items[index].state = (items[index].state & ~mask) | (state & mask);
   return true;
 }
 
@@ -113,22 +109,6 @@ bool FakeDialog::ListGetItem(int id, int index, int capacity, uint32_t stateMask
   *text = Cut(items[index].text, capacity);
   *state = items[index].state & stateMask;
   return true;
-}
-
-int FakeDialog::MessageBox(const std::wstring& text, const std::wstring& caption, uint32_t type) {
-  boxes.push_back(Box{text, caption, type});
-  if (answers.empty()) return dialog_value::kIdNo;
-  const int answer = answers.front();
-  answers.pop_front();
-  return answer;
-}
-
-std::vector<std::wstring> FakeDialog::ListEntries(int id) {
-  std::vector<std::wstring> entries;
-  for (const ListItem& item : lists[id])
-    entries.push_back((item.state & dialog_value::kStateImageChecked) ? L"[x] " + item.text
-                                                                      : item.text);
-  return entries;
 }
 
 }  // namespace vantrel::testing

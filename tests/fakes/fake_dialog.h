@@ -1,8 +1,7 @@
 // An in-memory dialog 101 that answers DialogControls as the real controls
-// do: check states, enabled flags, texts cut to the caller's buffer, a
-// combo box with its edit field and case-insensitive exact search, a
-// check-box list view, scripted message-box answers, and a record of the
-// pages opened and of EndDialog.
+// do: texts cut to the caller's buffer, a combo box with its edit field and
+// case-insensitive exact search, and a check-box list view. What reaches the
+// person (message boxes, pages, EndDialog) goes to a UserReplies script.
 #pragma once
 
 #include <cstdint>
@@ -15,26 +14,29 @@
 
 namespace vantrel::testing {
 
-class FakeDialog : public DialogControls {
- public:
-  struct Control {
-    bool checked = false;
-    bool enabled = true;
-    std::wstring text;  // a combo box's edit field
-  };
-  struct Combo {
-    std::vector<std::wstring> items;
-    int curSel = -1;
-    bool refuseAdds = false;  // CB_ADDSTRING answers CB_ERRSPACE
-  };
-  struct ListItem {
-    std::wstring text;
-    uint32_t state = 0;
-  };
+// The person at the dialog: answers message boxes in order (IDNO when none
+// is left) and records the boxes, the pages opened and EndDialog.
+struct UserReplies {
   struct Box {
     std::wstring text, caption;
     uint32_t type = 0;
   };
+  int Answer(const std::wstring& text, const std::wstring& caption, uint32_t type) {
+    boxes.push_back(Box{text, caption, type});
+    if (answers.empty()) return dialog_value::kIdNo;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::deque<int> answers;
+  std::vector<Box> boxes;
+  std::vector<std::wstring> openedUrls;
+  std::vector<intptr_t> endDialogResults;
+};
+
+class FakeDialog : public DialogControls {
+ public:
+  explicit FakeDialog(UserReplies& replies) : replies_(replies) {}
 
   bool IsChecked(int id) override { return controls[id].checked; }
   void SetChecked(int id, bool checked) override { controls[id].checked = checked; }
@@ -43,7 +45,7 @@ class FakeDialog : public DialogControls {
   std::wstring GetText(int id, int capacity) override;
   void SetText(int id, const std::wstring& text) override { controls[id].text = text; }
   int GetTextLength(int id) override { return static_cast<int>(controls[id].text.size()); }
-  std::wstring GetWindowText(int id, int capacity) override { return GetText(id, capacity); }
+  std::wstring ReadText(int id, int capacity) override { return GetText(id, capacity); }
 
   int ComboAddString(int id, const std::wstring& text) override;
   void ComboResetContent(int id) override;
@@ -65,24 +67,34 @@ class FakeDialog : public DialogControls {
   bool ListGetItem(int id, int index, int capacity, uint32_t stateMask, std::wstring* text,
                    uint32_t* state) override;
 
-  // Answers come from `answers` in order; IDNO when none is left.
-  int MessageBox(const std::wstring& text, const std::wstring& caption, uint32_t type) override;
-  void OpenUrl(const std::wstring& url) override { openedUrls.push_back(url); }
-  void EndDialog(intptr_t result) override { endDialogResults.push_back(result); }
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                     uint32_t type) override {
+    return replies_.Answer(text, caption, type);
+  }
+  void OpenUrl(const std::wstring& url) override { replies_.openedUrls.push_back(url); }
+  void EndDialog(intptr_t result) override { replies_.endDialogResults.push_back(result); }
 
-  // Test-side views; the maps create a control on first use.
+  struct Control {
+    bool checked = false;
+    bool enabled = true;
+    std::wstring text;  // a combo box's edit field
+  };
+  struct Combo {
+    std::vector<std::wstring> items;
+    int curSel = -1;
+    bool refuseAdds = false;  // CB_ADDSTRING answers CB_ERRSPACE
+  };
+  struct ListItem {
+    std::wstring text;
+    uint32_t state = 0;
+  };
+  // The maps create a control on first use.
   std::map<int, Control> controls;
   std::map<int, Combo> combos;
   std::map<int, std::vector<ListItem>> lists;
-  std::deque<int> answers;
-  std::vector<Box> boxes;
-  std::vector<std::wstring> openedUrls;
-  std::vector<intptr_t> endDialogResults;
 
-  // List entries as "text" or "[x] text" for compact expectations.
-  std::vector<std::wstring> ListEntries(int id);
-  // Types text into a combo box's edit field (no selection change).
-  void TypeText(int id, const std::wstring& text) { controls[id].text = text; }
+ private:
+  UserReplies& replies_;
 };
 
 }  // namespace vantrel::testing

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "config/config_app.h"
+#include "config/config_ports.h"
 
 namespace vantrel::testing {
 

@@ -1,5 +1,6 @@
-// Resource and control ids of "Vantrel Configuration.exe". Shared by the
-// resource script and the C++ code, so plain #defines only.
+// Resource and control ids of "Vantrel Configuration.exe", kept once for the
+// resource script, the form logic and the tests. The resource compiler reads
+// this file too, so plain #defines only.
 #pragma once
 
 #define IDD_MAIN 101
