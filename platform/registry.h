@@ -2,7 +2,7 @@
 // settings) and HKEY_USERS (a user's default printer). The port mirrors the
 // Win32 calls one to one so the byte-level rules above it stay portable; the
 // Win32 adapter (platform/win32/registry_win32.cpp) is the only caller of the
-// real API. Status values are Win32 error codes (0 = ERROR_SUCCESS).
+// real API. Status codes are Win32 error codes.
 #pragma once
 
 #include <cstdint>
@@ -10,19 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace vantrel {
+#include "platform/status.h"
 
-namespace win32_error {
-inline constexpr int32_t kSuccess = 0;
-inline constexpr int32_t kFileNotFound = 2;
-inline constexpr int32_t kAccessDenied = 5;
-inline constexpr int32_t kNotEnoughMemory = 8;
-inline constexpr int32_t kInvalidParameter = 87;
-inline constexpr int32_t kInsufficientBuffer = 122;
-inline constexpr int32_t kMoreData = 234;
-inline constexpr int32_t kNoMoreItems = 259;
-inline constexpr int32_t kCallNotImplemented = 120;
-}  // namespace win32_error
+namespace vantrel {
 
 namespace reg_type {
 inline constexpr uint32_t kNone = 0;
@@ -42,25 +32,25 @@ class RegistryKey {
 
   // RegQueryValueExW with a data buffer of `capacity` bytes. On success
   // `*type` is the stored type and `*data` the bytes read (at most
-  // `capacity`); a value larger than the buffer yields kMoreData and leaves
+  // `capacity`); a value larger than the buffer yields win32_error::kMoreData and leaves
   // `*data` empty. `type` or `data` may be null, as with the real call.
-  virtual int32_t QueryValue(const std::wstring& name, uint32_t capacity, uint32_t* type,
-                             std::vector<uint8_t>* data) = 0;
+  virtual Status QueryValue(const std::wstring& name, uint32_t capacity, uint32_t* type,
+                            std::vector<uint8_t>* data) = 0;
 
   // RegQueryValueExW without a buffer: the stored type and size in bytes.
-  virtual int32_t QueryValueInfo(const std::wstring& name, uint32_t* type, uint32_t* size) = 0;
+  virtual Status QueryValueInfo(const std::wstring& name, uint32_t* type, uint32_t* size) = 0;
 
   // RegSetValueExW with exactly `size` bytes of `data`.
-  virtual int32_t SetValue(const std::wstring& name, uint32_t type, const uint8_t* data,
-                           uint32_t size) = 0;
+  virtual Status SetValue(const std::wstring& name, uint32_t type, const uint8_t* data,
+                          uint32_t size) = 0;
 
   // RegEnumKeyExW at `index` into a name buffer of `capacityChars` UTF-16
-  // units (terminator included); no class, no time. kNoMoreItems at the end,
-  // kMoreData when the name does not fit.
-  virtual int32_t EnumSubKey(uint32_t index, uint32_t capacityChars, std::wstring* name) = 0;
+  // units (terminator included); no class, no time. win32_error::kNoMoreItems
+  // at the end, kMoreData when the name does not fit.
+  virtual Status EnumSubKey(uint32_t index, uint32_t capacityChars, std::wstring* name) = 0;
 
   // RegOpenKeyExW of a subkey, options 0, access KEY_ALL_ACCESS.
-  virtual int32_t OpenSubKey(const std::wstring& path, std::unique_ptr<RegistryKey>* key) = 0;
+  virtual Status OpenSubKey(const std::wstring& path, std::unique_ptr<RegistryKey>* key) = 0;
 };
 
 class Registry {
@@ -70,12 +60,12 @@ class Registry {
   // RegCreateKeyExW: no class, options 0, KEY_ALL_ACCESS, default security,
   // no registry-view flag. `*openedExisting` is true when the disposition was
   // REG_OPENED_EXISTING_KEY.
-  virtual int32_t CreateKey(RegistryRoot root, const std::wstring& path,
-                            std::unique_ptr<RegistryKey>* key, bool* openedExisting) = 0;
+  virtual Status CreateKey(RegistryRoot root, const std::wstring& path,
+                           std::unique_ptr<RegistryKey>* key, bool* openedExisting) = 0;
 
   // RegOpenKeyExW: options 0, access KEY_ALL_ACCESS.
-  virtual int32_t OpenKey(RegistryRoot root, const std::wstring& path,
-                          std::unique_ptr<RegistryKey>* key) = 0;
+  virtual Status OpenKey(RegistryRoot root, const std::wstring& path,
+                         std::unique_ptr<RegistryKey>* key) = 0;
 };
 
 }  // namespace vantrel

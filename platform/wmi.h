@@ -12,18 +12,15 @@
 #include <variant>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace vantrel {
 
 using HResult = int32_t;
 
+// The other HRESULTs the programs name live in platform/status.h.
 namespace hresult {
-inline constexpr HResult kOk = 0;
 inline constexpr HResult kFalse = 1;  // WBEM_S_FALSE / S_FALSE
-inline constexpr HResult kFail = static_cast<HResult>(0x80004005);
-inline constexpr HResult kOutOfMemory = static_cast<HResult>(0x8007000E);
-inline constexpr HResult kInvalidArg = static_cast<HResult>(0x80070057);
-inline constexpr HResult kWbemNotFound = static_cast<HResult>(0x80041002);
-inline constexpr HResult kWbemInvalidQuery = static_cast<HResult>(0x80041017);
 inline constexpr bool Failed(HResult hr) { return hr < 0; }
 }  // namespace hresult
 

@@ -16,8 +16,7 @@ namespace {
 bool ReadString(RegistryKey& key, const SettingValue& value, std::wstring* out) {
   uint32_t type = reg_type::kNone;
   std::vector<uint8_t> data;
-  if (key.QueryValue(value.name, kStringValueCapacity, &type, &data) != win32_error::kSuccess ||
-      type != value.type)
+  if (!key.QueryValue(value.name, kStringValueCapacity, &type, &data).ok() || type != value.type)
     return false;
   *out = DecodeRegSz(data);
   return true;
@@ -26,8 +25,7 @@ bool ReadString(RegistryKey& key, const SettingValue& value, std::wstring* out) 
 bool ReadBool(RegistryKey& key, const SettingValue& value, bool* out) {
   uint32_t type = reg_type::kNone;
   std::vector<uint8_t> data;
-  if (key.QueryValue(value.name, 4, &type, &data) != win32_error::kSuccess || type != value.type)
-    return false;
+  if (!key.QueryValue(value.name, 4, &type, &data).ok() || type != value.type) return false;
   *out = DecodeDword(data) != 0;
   return true;
 }
@@ -37,24 +35,21 @@ void ReadList(RegistryKey& key, const SettingValue& value, std::vector<std::wstr
   list->clear();
   uint32_t type = reg_type::kNone;
   uint32_t size = 0;
-  if (key.QueryValueInfo(value.name, &type, &size) != win32_error::kSuccess || type != value.type)
-    return;
+  if (!key.QueryValueInfo(value.name, &type, &size).ok() || type != value.type) return;
   // Two spare bytes so a last string stored without its NUL still ends.
   std::vector<uint8_t> data;
-  if (key.QueryValue(value.name, size + 2, &type, &data) != win32_error::kSuccess ||
-      type != value.type)
-    return;
+  if (!key.QueryValue(value.name, size + 2, &type, &data).ok() || type != value.type) return;
   *list = DecodeMultiSz(data, std::min<size_t>(size, data.size()));
 }
 
 void WriteString(RegistryKey& key, const SettingValue& value, const std::wstring& text) {
   std::vector<uint8_t> bytes = EncodeRegSz(text);
-  key.SetValue(value.name, value.type, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  (void)key.SetValue(value.name, value.type, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 void WriteBool(RegistryKey& key, const SettingValue& value, bool on) {
   std::vector<uint8_t> bytes = EncodeDword(on ? 1 : 0);
-  key.SetValue(value.name, value.type, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  (void)key.SetValue(value.name, value.type, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 }  // namespace
@@ -65,8 +60,8 @@ void Settings::Load() {
   try {
     std::unique_ptr<RegistryKey> key;
     bool openedExisting = false;
-    if (registry_.CreateKey(RegistryRoot::kLocalMachine, kSettingsKeyPath, &key, &openedExisting) !=
-            win32_error::kSuccess ||
+    if (!registry_.CreateKey(RegistryRoot::kLocalMachine, kSettingsKeyPath, &key, &openedExisting)
+             .ok() ||
         !key)
       return;
     // A key created just now holds nothing to read.
@@ -92,8 +87,8 @@ void Settings::Save() {
   std::unique_ptr<RegistryKey> key;
   bool openedExisting = false;
   try {
-    if (registry_.CreateKey(RegistryRoot::kLocalMachine, kSettingsKeyPath, &key, &openedExisting) !=
-            win32_error::kSuccess ||
+    if (!registry_.CreateKey(RegistryRoot::kLocalMachine, kSettingsKeyPath, &key, &openedExisting)
+             .ok() ||
         !key)
       return;
     WriteString(*key, kNamingFormatValue, NamingFormat);
@@ -114,10 +109,10 @@ void Settings::Save() {
   } catch (const std::bad_alloc&) {
     return;
   }
-  key->SetValue(kDoNotRenListValue.name, kDoNotRenListValue.type, doNotRen.data(),
-                static_cast<uint32_t>(doNotRen.size()));
-  key->SetValue(kNamingFormatListValue.name, kNamingFormatListValue.type, namingFormats.data(),
-                static_cast<uint32_t>(namingFormats.size()));
+  (void)key->SetValue(kDoNotRenListValue.name, kDoNotRenListValue.type, doNotRen.data(),
+                      static_cast<uint32_t>(doNotRen.size()));
+  (void)key->SetValue(kNamingFormatListValue.name, kNamingFormatListValue.type,
+                      namingFormats.data(), static_cast<uint32_t>(namingFormats.size()));
 }
 
 namespace {
@@ -126,12 +121,12 @@ namespace {
 // record keeps its defaults instead of the process crashing.
 class NoRegistry : public Registry {
  public:
-  int32_t CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
-                    bool*) override {
-    return win32_error::kCallNotImplemented;
+  Status CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
+                   bool*) override {
+    return Status(win32_error::kCallNotImplemented);
   }
-  int32_t OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override {
-    return win32_error::kCallNotImplemented;
+  Status OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override {
+    return Status(win32_error::kCallNotImplemented);
   }
 };
 

@@ -10,10 +10,10 @@ class Win32Registry : public Registry {
  public:
   Win32Registry() = default;
 
-  int32_t CreateKey(RegistryRoot root, const std::wstring& path, std::unique_ptr<RegistryKey>* key,
-                    bool* openedExisting) override;
-  int32_t OpenKey(RegistryRoot root, const std::wstring& path,
-                  std::unique_ptr<RegistryKey>* key) override;
+  Status CreateKey(RegistryRoot root, const std::wstring& path, std::unique_ptr<RegistryKey>* key,
+                   bool* openedExisting) override;
+  Status OpenKey(RegistryRoot root, const std::wstring& path,
+                 std::unique_ptr<RegistryKey>* key) override;
 };
 
 }  // namespace vantrel

@@ -101,18 +101,17 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     LogPrintfW(L"Registering the default printer for %s to %s\n", sidString, printerName);
 
     std::unique_ptr<RegistryKey> windowsKey;
-    const int32_t status =
+    const Status status =
         registry.OpenKey(RegistryRoot::kUsers, sidString + kWindowsKeySuffix, &windowsKey);
-    if (status != win32_error::kSuccess || !windowsKey) {
-      LogPrintf("Failed to open the registry key %d\n", status);
+    if (!status.ok() || !windowsKey) {
+      LogPrintf("Failed to open the registry key %d\n", status.code());
       return;
     }
     LogPrintf("Opened the key\n");
 
     uint32_t type = reg_type::kNone;
     std::vector<uint8_t> device;
-    if (windowsKey->QueryValue(kDeviceValue, kDeviceBufferBytes, &type, &device) !=
-            win32_error::kSuccess ||
+    if (!windowsKey->QueryValue(kDeviceValue, kDeviceBufferBytes, &type, &device).ok() ||
         type != reg_type::kSz || device.size() > kDeviceBufferBytes) {
       return;
     }
@@ -128,7 +127,7 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     LogPrintf("Found the printer we're targetting\n");
 
     std::unique_ptr<RegistryKey> sessionDefaults;
-    if (windowsKey->OpenSubKey(kSessionDefaultDevices, &sessionDefaults) != win32_error::kSuccess ||
+    if (!windowsKey->OpenSubKey(kSessionDefaultDevices, &sessionDefaults).ok() ||
         !sessionDefaults) {
       return;
     }
@@ -139,13 +138,11 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     bool written = false;
     for (uint32_t index = 0;; ++index) {
       std::wstring name;
-      if (sessionDefaults->EnumSubKey(index, kSubKeyNameChars, &name) != win32_error::kSuccess)
-        break;
+      if (!sessionDefaults->EnumSubKey(index, kSubKeyNameChars, &name).ok()) break;
       std::unique_ptr<RegistryKey> sessionKey;
-      if (sessionDefaults->OpenSubKey(name, &sessionKey) != win32_error::kSuccess || !sessionKey)
-        continue;
+      if (!sessionDefaults->OpenSubKey(name, &sessionKey).ok() || !sessionKey) continue;
       LogPrintfW(L"Writing out \"%s\" to the Device key\n", deviceText);
-      sessionKey->SetValue(kDeviceValue, reg_type::kSz, device.data(),
+      (void)sessionKey->SetValue(kDeviceValue, reg_type::kSz, device.data(),
                            static_cast<uint32_t>(device.size()));
       written = true;
     }

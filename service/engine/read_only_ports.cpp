@@ -72,14 +72,14 @@ std::unique_ptr<PrinterHandle> ReadOnlySpooler::OpenPrinter(const std::wstring& 
   return std::make_unique<NoDeleteHandle>(std::move(handle));
 }
 
-int32_t NoRegistryAccess::CreateKey(RegistryRoot, const std::wstring&,
-                                    std::unique_ptr<RegistryKey>*, bool*) {
-  return win32_error::kAccessDenied;
+Status NoRegistryAccess::CreateKey(RegistryRoot, const std::wstring&,
+                                   std::unique_ptr<RegistryKey>*, bool*) {
+  return Status(win32_error::kAccessDenied);
 }
 
-int32_t NoRegistryAccess::OpenKey(RegistryRoot, const std::wstring&,
-                                  std::unique_ptr<RegistryKey>*) {
-  return win32_error::kAccessDenied;
+Status NoRegistryAccess::OpenKey(RegistryRoot, const std::wstring&,
+                                 std::unique_ptr<RegistryKey>*) {
+  return Status(win32_error::kAccessDenied);
 }
 
 }  // namespace vantrel

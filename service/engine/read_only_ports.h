@@ -42,9 +42,9 @@ class ReadOnlySpooler : public Spooler {
 // No hive is read or written by a preview.
 class NoRegistryAccess : public Registry {
  public:
-  int32_t CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
-                    bool*) override;
-  int32_t OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override;
+  Status CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
+                   bool*) override;
+  Status OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override;
 };
 
 class NoBroadcast : public SettingChangeBroadcaster {

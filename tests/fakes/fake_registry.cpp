@@ -29,53 +29,53 @@ class FakeKey : public RegistryKey {
   LiveFakeObject live;
   FakeKey(FakeRegistry& registry, FakeRegistry::Node* node) : registry_(registry), node_(node) {}
 
-  int32_t QueryValue(const std::wstring& name, uint32_t capacity, uint32_t* type,
-                     std::vector<uint8_t>* data) override {
+  Status QueryValue(const std::wstring& name, uint32_t capacity, uint32_t* type,
+                    std::vector<uint8_t>* data) override {
     if (int32_t e = registry_.Hook("QueryValue", name, true))
-      return e == FakeRegistry::kYieldNothing ? win32_error::kSuccess : e;
+      return Status(e == FakeRegistry::kYieldNothing ? win32_error::kSuccess : e);
     const FakeRegValue* v = Value(node_, name);
-    if (!v) return win32_error::kFileNotFound;
+    if (!v) return Status(win32_error::kFileNotFound);
     if (type) *type = v->type;
-    if (!data) return win32_error::kSuccess;
+    if (!data) return Status(win32_error::kSuccess);
     data->clear();
-    if (v->data.size() > capacity) return win32_error::kMoreData;
+    if (v->data.size() > capacity) return Status(win32_error::kMoreData);
     *data = v->data;
-    return win32_error::kSuccess;
+    return Status(win32_error::kSuccess);
   }
 
-  int32_t QueryValueInfo(const std::wstring& name, uint32_t* type, uint32_t* size) override {
-    if (int32_t e = registry_.Hook("QueryValueInfo", name)) return e;
+  Status QueryValueInfo(const std::wstring& name, uint32_t* type, uint32_t* size) override {
+    if (int32_t e = registry_.Hook("QueryValueInfo", name)) return Status(e);
     const FakeRegValue* v = Value(node_, name);
-    if (!v) return win32_error::kFileNotFound;
+    if (!v) return Status(win32_error::kFileNotFound);
     if (type) *type = v->type;
     if (size) *size = static_cast<uint32_t>(v->data.size());
-    return win32_error::kSuccess;
+    return Status(win32_error::kSuccess);
   }
 
-  int32_t SetValue(const std::wstring& name, uint32_t type, const uint8_t* data,
-                   uint32_t size) override {
-    if (int32_t e = registry_.Hook("SetValue", name)) return e;
+  Status SetValue(const std::wstring& name, uint32_t type, const uint8_t* data,
+                  uint32_t size) override {
+    if (int32_t e = registry_.Hook("SetValue", name)) return Status(e);
     Put(node_, name, {type, std::vector<uint8_t>(data, data + size)});
-    return win32_error::kSuccess;
+    return Status(win32_error::kSuccess);
   }
 
-  int32_t EnumSubKey(uint32_t index, uint32_t capacityChars, std::wstring* name) override {
-    if (int32_t e = registry_.Hook("EnumSubKey", L"")) return e;
-    if (index >= node_->children.size()) return win32_error::kNoMoreItems;
+  Status EnumSubKey(uint32_t index, uint32_t capacityChars, std::wstring* name) override {
+    if (int32_t e = registry_.Hook("EnumSubKey", L"")) return Status(e);
+    if (index >= node_->children.size()) return Status(win32_error::kNoMoreItems);
     const std::wstring& n = node_->children[index]->name;
-    if (n.size() + 1 > capacityChars) return win32_error::kMoreData;
+    if (n.size() + 1 > capacityChars) return Status(win32_error::kMoreData);
     *name = n;
-    return win32_error::kSuccess;
+    return Status(win32_error::kSuccess);
   }
 
-  int32_t OpenSubKey(const std::wstring& path, std::unique_ptr<RegistryKey>* key) override {
+  Status OpenSubKey(const std::wstring& path, std::unique_ptr<RegistryKey>* key) override {
     if (int32_t e = registry_.Hook("OpenSubKey", path, true))
-      return e == FakeRegistry::kYieldNothing ? win32_error::kSuccess : e;
+      return Status(e == FakeRegistry::kYieldNothing ? win32_error::kSuccess : e);
     FakeRegistry::Node* node = registry_.Walk(RegistryRoot::kUsers, path, false, nullptr, node_);
-    if (!node) return win32_error::kFileNotFound;
-    if (node->openDenied) return win32_error::kAccessDenied;
+    if (!node) return Status(win32_error::kFileNotFound);
+    if (node->openDenied) return Status(win32_error::kAccessDenied);
     *key = std::make_unique<FakeKey>(registry_, node);
-    return win32_error::kSuccess;
+    return Status(win32_error::kSuccess);
   }
 
  private:
@@ -109,27 +109,27 @@ FakeRegistry::Node* FakeRegistry::Walk(RegistryRoot root, const std::wstring& pa
   return node;
 }
 
-int32_t FakeRegistry::CreateKey(RegistryRoot root, const std::wstring& path,
-                                std::unique_ptr<RegistryKey>* key, bool* openedExisting) {
-  if (int32_t e = Hook("CreateKey", path)) return e;
+Status FakeRegistry::CreateKey(RegistryRoot root, const std::wstring& path,
+                               std::unique_ptr<RegistryKey>* key, bool* openedExisting) {
+  if (int32_t e = Hook("CreateKey", path)) return Status(e);
   Node* existing = Walk(root, path, false);
-  if (existing && existing->openDenied) return win32_error::kAccessDenied;
+  if (existing && existing->openDenied) return Status(win32_error::kAccessDenied);
   bool created = false;
   Node* node = Walk(root, path, true, &created);
   if (openedExisting) *openedExisting = !created;
   *key = std::make_unique<FakeKey>(*this, node);
-  return win32_error::kSuccess;
+  return Status(win32_error::kSuccess);
 }
 
-int32_t FakeRegistry::OpenKey(RegistryRoot root, const std::wstring& path,
-                              std::unique_ptr<RegistryKey>* key) {
+Status FakeRegistry::OpenKey(RegistryRoot root, const std::wstring& path,
+                             std::unique_ptr<RegistryKey>* key) {
   if (int32_t e = Hook("OpenKey", path, true))
-    return e == kYieldNothing ? win32_error::kSuccess : e;
+    return Status(e == kYieldNothing ? win32_error::kSuccess : e);
   Node* node = Walk(root, path, false);
-  if (!node) return win32_error::kFileNotFound;
-  if (node->openDenied) return win32_error::kAccessDenied;
+  if (!node) return Status(win32_error::kFileNotFound);
+  if (node->openDenied) return Status(win32_error::kAccessDenied);
   *key = std::make_unique<FakeKey>(*this, node);
-  return win32_error::kSuccess;
+  return Status(win32_error::kSuccess);
 }
 
 void FakeRegistry::SetRaw(RegistryRoot root, const std::wstring& path, const std::wstring& name,

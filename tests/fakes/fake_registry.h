@@ -29,10 +29,10 @@ class FakeRegistry : public Registry {
     bool openDenied = false;  // opening or creating it fails with kAccessDenied
   };
 
-  int32_t CreateKey(RegistryRoot root, const std::wstring& path, std::unique_ptr<RegistryKey>* key,
-                    bool* openedExisting) override;
-  int32_t OpenKey(RegistryRoot root, const std::wstring& path,
-                  std::unique_ptr<RegistryKey>* key) override;
+  Status CreateKey(RegistryRoot root, const std::wstring& path, std::unique_ptr<RegistryKey>* key,
+                   bool* openedExisting) override;
+  Status OpenKey(RegistryRoot root, const std::wstring& path,
+                 std::unique_ptr<RegistryKey>* key) override;
 
   // Direct access for tests (paths separated by '\\', case-insensitive).
   bool KeyExists(RegistryRoot root, const std::wstring& path) { return Walk(root, path, false); }
