@@ -38,10 +38,8 @@ struct OpenedService {
 
 OpenedService OpenOurService(ConfigPorts& ports, uint32_t managerAccess, uint32_t serviceAccess) {
   OpenedService opened;
-  uint32_t error = 0;
-  opened.manager = ports.serviceManager.Open(managerAccess, &error);
-  if (opened.manager)
-    opened.service = opened.manager->OpenService(kServiceName, serviceAccess, &error);
+  if (ports.serviceManager.Open(managerAccess, &opened.manager).ok())
+    (void)opened.manager->OpenByName(kServiceName, serviceAccess, &opened.service);
   return opened;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace vantrel {
 
 namespace scm_access {
@@ -63,40 +65,43 @@ struct FailureActions {
   std::vector<FailureAction> actions;
 };
 
-// An open service; CloseServiceHandle when destroyed.
+// An open service; CloseServiceHandle when destroyed. Status codes are
+// Win32 error codes.
 class ServiceHandle {
  public:
   virtual ~ServiceHandle() = default;
-  // QueryServiceStatus into a zero-filled SERVICE_STATUS. `*lastError` gets
-  // GetLastError() on failure (may be null).
-  virtual bool QueryStatus(ServiceStatus* status, uint32_t* lastError) = 0;
+  // QueryServiceStatus into a zero-filled SERVICE_STATUS.
+  virtual Status QueryStatus(ServiceStatus* status) = 0;
   // StartServiceW with the given arguments (none: count 0, null vector).
-  virtual bool Start(const std::vector<std::wstring>& args, uint32_t* lastError) = 0;
-  // ControlService(code) with a zero-filled SERVICE_STATUS for the answer.
-  virtual bool Control(uint32_t code, ServiceStatus* status, uint32_t* lastError) = 0;
+  virtual Status Start(const std::vector<std::wstring>& args) = 0;
+  // ControlService(code) with a zero-filled SERVICE_STATUS for the answer,
+  // which the manager fills for some refusals too, so `*status` is set
+  // either way.
+  virtual Status Control(uint32_t code, ServiceStatus* status) = 0;
   // ChangeServiceConfig2W(SERVICE_CONFIG_FAILURE_ACTIONS). Needs
   // kServiceChangeConfig, and kServiceStart for a restart action.
-  virtual bool SetFailureActions(const FailureActions& actions, uint32_t* lastError) = 0;
+  virtual Status SetFailureActions(const FailureActions& actions) = 0;
   // ChangeServiceConfig2W(SERVICE_CONFIG_FAILURE_ACTIONS_FLAG): whether the
   // actions also follow a stop that the service reports with an error exit
   // code, not only the end of its process.
-  virtual bool SetFailureActionsOnErrorExit(bool enabled, uint32_t* lastError) = 0;
+  virtual Status SetFailureActionsOnErrorExit(bool enabled) = 0;
 };
 
 // An open manager; CloseServiceHandle when destroyed.
 class ServiceManagerHandle {
  public:
   virtual ~ServiceManagerHandle() = default;
-  // OpenServiceW(manager, name, access). Null on failure.
-  virtual std::unique_ptr<ServiceHandle> OpenService(const std::wstring& name, uint32_t access,
-                                                     uint32_t* lastError) = 0;
+  // OpenServiceW(manager, name, access); `*service` is set on success only.
+  virtual Status OpenByName(const std::wstring& name, uint32_t access,
+                            std::unique_ptr<ServiceHandle>* service) = 0;
 };
 
 class ServiceManager {
  public:
   virtual ~ServiceManager() = default;
-  // OpenSCManagerW(nullptr, nullptr, access). Null on failure.
-  virtual std::unique_ptr<ServiceManagerHandle> Open(uint32_t access, uint32_t* lastError) = 0;
+  // OpenSCManagerW(nullptr, nullptr, access); `*manager` is set on success
+  // only.
+  virtual Status Open(uint32_t access, std::unique_ptr<ServiceManagerHandle>* manager) = 0;
 };
 
 }  // namespace vantrel

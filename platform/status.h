@@ -23,6 +23,7 @@ inline constexpr int32_t kCallNotImplemented = 120;
 inline constexpr int32_t kInsufficientBuffer = 122;
 inline constexpr int32_t kMoreData = 234;
 inline constexpr int32_t kNoMoreItems = 259;
+inline constexpr int32_t kAssertionFailure = 668;
 inline constexpr int32_t kExceptionInService = 1064;
 }  // namespace win32_error
 
@@ -50,6 +51,13 @@ class [[nodiscard]] Status {
  private:
   int32_t code_ = 0;
 };
+
+// A failed Win32 call's status from its last-error code. A call that failed
+// without setting one gives ERROR_ASSERTION_FAILURE (as WIL's
+// GetLastErrorFail does), so a failure never reads as success.
+constexpr Status Win32Failure(uint32_t lastError) {
+  return Status(lastError ? static_cast<int32_t>(lastError) : win32_error::kAssertionFailure);
+}
 
 // Runs an adapter's body and answers `outOfMemory` when it could not
 // allocate, so no exception crosses a port.

@@ -1,8 +1,15 @@
 #include "service/recovery.h"
 
-#include <new>
+#include <memory>
+
+#include "platform/product.h"
 
 namespace vantrel {
+
+namespace {
+// ChangeServiceConfig2W's answer where the flag is unknown (Wine 8).
+constexpr int32_t kInvalidLevel = 124;
+}  // namespace
 
 FailureActions ServiceFailureActions() {
   constexpr uint32_t kMinute = 60 * 1000;
@@ -19,24 +26,21 @@ bool IsRecoveryCommandLine(const std::vector<std::wstring>& argv) {
 }
 
 uint32_t ApplyServiceFailureActions(ServiceManager& scm) {
-  // Anything but success must reach the installer as an error.
-  auto failed = [](uint32_t error) { return error != 0 ? error : 1627u; };  // function failed
-  uint32_t error = 0;
-  auto manager = scm.Open(scm_access::kManagerConnect, &error);
-  if (!manager) return failed(error);
+  std::unique_ptr<ServiceManagerHandle> manager;
+  Status status = scm.Open(scm_access::kManagerConnect, &manager);
   // The manager refuses restart actions without the right to start.
-  auto service = manager->OpenService(
-      L"Vantrel", scm_access::kServiceChangeConfig | scm_access::kServiceStart, &error);
-  if (!service) return failed(error);
-  try {
-    if (!service->SetFailureActions(ServiceFailureActions(), &error)) return failed(error);
-  } catch (const std::bad_alloc&) {
-    return 8;  // not enough memory
+  std::unique_ptr<ServiceHandle> service;
+  if (status.ok())
+    status = manager->OpenByName(
+        kServiceName, scm_access::kServiceChangeConfig | scm_access::kServiceStart, &service);
+  if (status.ok())
+    status = CatchToStatus(Status(win32_error::kNotEnoughMemory),
+                           [&] { return service->SetFailureActions(ServiceFailureActions()); });
+  if (status.ok()) {
+    status = service->SetFailureActionsOnErrorExit(true);
+    if (status.code() == kInvalidLevel) status = Status::Ok();
   }
-  constexpr uint32_t kInvalidLevel = 124;
-  if (!service->SetFailureActionsOnErrorExit(true, &error) && error != kInvalidLevel)
-    return failed(error);
-  return 0;
+  return static_cast<uint32_t>(status.code());
 }
 
 }  // namespace vantrel

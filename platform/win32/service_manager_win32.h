@@ -8,7 +8,7 @@ namespace vantrel {
 class Win32ServiceManager : public ServiceManager {
  public:
   Win32ServiceManager() = default;
-  std::unique_ptr<ServiceManagerHandle> Open(uint32_t access, uint32_t* lastError) override;
+  Status Open(uint32_t access, std::unique_ptr<ServiceManagerHandle>* manager) override;
 };
 
 }  // namespace vantrel

@@ -3,77 +3,106 @@
 namespace vantrel::testing {
 namespace {
 
-constexpr uint32_t kErrorAccessDenied = 5;
+constexpr Status kAccessDenied{win32_error::kAccessDenied};
+constexpr Status kServiceDoesNotExist{1060};
+constexpr Status kAlreadyRunning{1056};
+constexpr Status kNotActive{1062};
 
-bool Fail(uint32_t error, uint32_t* lastError) {
-  if (lastError) *lastError = error;
-  return false;
+// The right a service handle needs for a control code, as the manager
+// checks it.
+uint32_t ControlAccess(uint32_t code) {
+  switch (code) {
+    case 1:
+      return scm_access::kServiceStop;
+    case 2:
+    case 3:
+      return scm_access::kServicePauseContinue;
+    case 4:
+      return scm_access::kServiceInterrogate;
+    default:
+      return scm_access::kServiceUserDefinedControl;
+  }
 }
 
 // The manager and the service alike: each counts itself among the open
-// handles while it lives.
+// handles while it lives. A service handle allows only what it was opened
+// for (GENERIC_READ includes querying the status).
 class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
  public:
-  explicit FakeHandle(FakeServiceManager& scm) : scm_(scm) { ++scm_.openHandles; }
+  FakeHandle(FakeServiceManager& scm, uint32_t access) : scm_(scm), access_(access) {
+    ++scm_.openHandles;
+  }
   ~FakeHandle() override { --scm_.openHandles; }
 
-  std::unique_ptr<ServiceHandle> OpenService(const std::wstring& name, uint32_t access,
-                                             uint32_t* lastError) override {
+  Status OpenByName(const std::wstring& name, uint32_t access,
+                    std::unique_ptr<ServiceHandle>* service) override {
     scm_.opens.push_back({name, access});
-    if (!scm_.installed || name != L"Vantrel") return Fail(1060, lastError), nullptr;
-    if (access & scm_.deniedServiceAccess) return Fail(kErrorAccessDenied, lastError), nullptr;
-    return std::make_unique<FakeHandle>(scm_);
+    if (!scm_.installed || name != L"Vantrel") return kServiceDoesNotExist;
+    if (access & scm_.deniedServiceAccess) return kAccessDenied;
+    *service = std::make_unique<FakeHandle>(scm_, access);
+    return Status::Ok();
   }
 
-  bool QueryStatus(ServiceStatus* status, uint32_t* lastError) override {
+  Status QueryStatus(ServiceStatus* status) override {
     ++scm_.statusQueries;
-    if (scm_.queryFails) return Fail(kErrorAccessDenied, lastError);
+    if (scm_.queryFails || !Allows(scm_access::kServiceQueryStatus | scm_access::kGenericRead))
+      return kAccessDenied;
     if (scm_.state == service_state::kStartPending && scm_.queriesUntilRunning >= 0 &&
         ++scm_.pendingQueries >= scm_.queriesUntilRunning) {
       scm_.state = service_state::kRunning;
     }
     *status = ServiceStatus{0x10, scm_.state};
-    return true;
+    return Status::Ok();
   }
 
-  bool Start(const std::vector<std::wstring>&, uint32_t* lastError) override {
+  Status Start(const std::vector<std::wstring>&) override {
     ++scm_.startRequests;
-    if (scm_.startRefused) return Fail(kErrorAccessDenied, lastError);
-    if (scm_.state != service_state::kStopped) return Fail(1056, lastError);  // already running
+    if (scm_.startRefused || !Allows(scm_access::kServiceStart)) return kAccessDenied;
+    if (scm_.state != service_state::kStopped) return kAlreadyRunning;
     scm_.state = service_state::kStartPending;
     scm_.pendingQueries = 0;
-    return true;
+    return Status::Ok();
   }
 
-  bool Control(uint32_t code, ServiceStatus* status, uint32_t* lastError) override {
+  Status Control(uint32_t code, ServiceStatus* status) override {
     scm_.controlsSent.push_back(code);
     *status = ServiceStatus{0x10, scm_.state};
-    return scm_.state == service_state::kRunning || Fail(1062, lastError);  // not active
+    if (!Allows(ControlAccess(code))) return kAccessDenied;
+    return scm_.state == service_state::kRunning ? Status::Ok() : kNotActive;
   }
 
-  bool SetFailureActions(const FailureActions& actions, uint32_t* lastError) override {
-    if (scm_.failureActionsError) return Fail(scm_.failureActionsError, lastError);
+  Status SetFailureActions(const FailureActions& actions) override {
+    if (!Allows(scm_access::kServiceChangeConfig)) return kAccessDenied;
+    // A restart action needs the right to start too.
+    for (const FailureAction& action : actions.actions)
+      if (action.type == failure_action::kRestart && !Allows(scm_access::kServiceStart))
+        return kAccessDenied;
+    if (scm_.failureActionsError) return Status(static_cast<int32_t>(scm_.failureActionsError));
     scm_.failureActions = actions;
-    return true;
+    return Status::Ok();
   }
 
-  bool SetFailureActionsOnErrorExit(bool enabled, uint32_t* lastError) override {
-    if (scm_.onErrorExitError) return Fail(scm_.onErrorExitError, lastError);
+  Status SetFailureActionsOnErrorExit(bool enabled) override {
+    if (!Allows(scm_access::kServiceChangeConfig)) return kAccessDenied;
+    if (scm_.onErrorExitError) return Status(static_cast<int32_t>(scm_.onErrorExitError));
     scm_.failureActionsOnErrorExit = enabled;
-    return true;
+    return Status::Ok();
   }
 
  private:
+  bool Allows(uint32_t rights) const { return (access_ & rights) != 0; }
+
   FakeServiceManager& scm_;
+  uint32_t access_;
 };
 
 }  // namespace
 
-std::unique_ptr<ServiceManagerHandle> FakeServiceManager::Open(uint32_t access,
-                                                               uint32_t* lastError) {
+Status FakeServiceManager::Open(uint32_t access, std::unique_ptr<ServiceManagerHandle>* manager) {
   opens.push_back({L"", access});
-  if (managerOpenFails) return Fail(kErrorAccessDenied, lastError), nullptr;
-  return std::make_unique<FakeHandle>(*this);
+  if (managerOpenFails) return kAccessDenied;
+  *manager = std::make_unique<FakeHandle>(*this, access);
+  return Status::Ok();
 }
 
 }  // namespace vantrel::testing

@@ -21,11 +21,11 @@ class FakeServiceManager : public ServiceManager {
     uint32_t access = 0;
   };
 
-  std::unique_ptr<ServiceManagerHandle> Open(uint32_t access, uint32_t* lastError) override;
+  Status Open(uint32_t access, std::unique_ptr<ServiceManagerHandle>* manager) override;
 
   bool installed = true;  // as "Vantrel"
   bool managerOpenFails = false;
-  uint32_t deniedServiceAccess = 0;  // OpenService fails when asking for any of these bits
+  uint32_t deniedServiceAccess = 0;  // OpenByName fails when asking for any of these bits
   bool queryFails = false;
   bool startRefused = false;         // StartServiceW fails even from STOPPED
   uint32_t failureActionsError = 0;  // setting the actions fails with it

@@ -3,40 +3,29 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fake_service_manager.h"
+#include "tests/service/service_manager_contract.h"
 
 namespace vantrel {
 namespace {
 
-TEST(RecoveryTest, SetsRestartActionsOnTheService) {
+TEST(ServiceManagerContract, FakeServiceManager) {
   testing::FakeServiceManager scm;
-  ASSERT_EQ(ApplyServiceFailureActions(scm), 0u);
-
-  ASSERT_EQ(scm.opens.size(), 2u);
-  EXPECT_EQ(scm.opens[1].name, L"Vantrel");
-  EXPECT_EQ(scm.opens[1].access, scm_access::kServiceChangeConfig | scm_access::kServiceStart);
-  EXPECT_EQ(scm.openHandles, 0);
-  ASSERT_TRUE(scm.failureActions);
-  const FailureActions& set = *scm.failureActions;
-  EXPECT_EQ(set.resetPeriodSeconds, 86400u);
-  ASSERT_EQ(set.actions.size(), 3u);
-  const uint32_t delays[] = {60000, 60000, 300000};
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(set.actions[i].type, failure_action::kRestart) << i;
-    EXPECT_EQ(set.actions[i].delayMs, delays[i]) << i;
-  }
-  EXPECT_EQ(scm.failureActionsOnErrorExit, true);
+  testing::CheckServiceManagerContract(scm, L"Vantrel");
 }
 
-// The installer only learns of a failure through the exit code.
-TEST(RecoveryTest, EveryFailureIsANonZeroExitCode) {
+// The installer learns of a failure only through the exit code. The fake
+// refuses what the service handle was not opened for, so the rights asked
+// for are checked too.
+TEST(RecoveryTest, SetsRestartActionsOrExitsWithTheError) {
   struct Case {
     bool managerOpenFails, installed;
     uint32_t setError, flagError, expected;
   };
-  for (const Case& c : {Case{true, true, 0, 0, 5}, Case{false, false, 0, 0, 1060},
-                        Case{false, true, 124, 0, 124}, Case{false, true, 0, 5, 5},
-                        // Without the flag the actions still follow a crash.
-                        Case{false, true, 0, 124, 0}}) {
+  for (const Case& c :
+       {Case{false, true, 0, 0, 0}, Case{true, true, 0, 0, 5}, Case{false, false, 0, 0, 1060},
+        Case{false, true, 124, 0, 124}, Case{false, true, 0, 5, 5},
+        // Without the flag the actions still follow a crash.
+        Case{false, true, 0, 124, 0}}) {
     testing::FakeServiceManager scm;
     scm.managerOpenFails = c.managerOpenFails;
     scm.installed = c.installed;
@@ -44,10 +33,13 @@ TEST(RecoveryTest, EveryFailureIsANonZeroExitCode) {
     scm.onErrorExitError = c.flagError;
     EXPECT_EQ(ApplyServiceFailureActions(scm), c.expected);
     EXPECT_EQ(scm.openHandles, 0);
+    if (c.expected != 0) continue;
+    std::wstring set = std::to_wstring(scm.failureActions->resetPeriodSeconds);
+    for (const FailureAction& a : scm.failureActions->actions)
+      set += L" " + std::to_wstring(a.type) + L"/" + std::to_wstring(a.delayMs);
+    EXPECT_EQ(set, L"86400 1/60000 1/60000 1/300000");
+    EXPECT_EQ(scm.failureActionsOnErrorExit.value_or(false), c.flagError == 0);
   }
-}
-
-TEST(RecoveryTest, OnlyTheInstallersCommandLineSelectsTheMode) {
   EXPECT_TRUE(IsRecoveryCommandLine({L"C:\\Program Files\\Vantrel\\Vantrel.exe", L"recovery"}));
   EXPECT_FALSE(IsRecoveryCommandLine({L"recovery"}));
   EXPECT_FALSE(IsRecoveryCommandLine({L"Vantrel.exe", L"debug", L"recovery"}));
