@@ -49,9 +49,8 @@ int32_t RefreshServiceStatus(ConfigPorts& ports) {
   int32_t state = -1;
   const wchar_t* word = L"N/A";
   OpenedService opened = OpenOurService(ports, scm_access::kGenericRead, scm_access::kGenericRead);
-  uint32_t error = 0;
   ServiceStatus status;
-  if (opened.service && opened.service->QueryStatus(&status, &error)) {
+  if (opened.service && opened.service->QueryStatus(&status).ok()) {
     state = static_cast<int32_t>(status.currentState);
     word = ServiceStateWord(status.currentState);
   }
@@ -62,8 +61,7 @@ int32_t RefreshServiceStatus(ConfigPorts& ports) {
 void StartServiceAndWait(ConfigPorts& ports) {
   OpenedService opened =
       OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceStart);
-  uint32_t error = 0;
-  if (!opened.service || !opened.service->Start({}, &error)) return;
+  if (!opened.service || !opened.service->Start({}).ok()) return;
 
   // The tick count wraps every 49.7 days; comparing the signed distance
   // to the deadline keeps the wait at 5 s across the wrap, where a plain
@@ -79,9 +77,8 @@ void StartServiceAndWait(ConfigPorts& ports) {
 void SendReloadSettings(ConfigPorts& ports) {
   OpenedService opened =
       OpenOurService(ports, scm_access::kManagerConnect, scm_access::kServiceUserDefinedControl);
-  uint32_t error = 0;
   ServiceStatus status;
-  if (opened.service) opened.service->Control(kReloadSettingsControl, &status, &error);
+  if (opened.service) (void)opened.service->Control(kReloadSettingsControl, &status);
 }
 
 }  // namespace vantrel
