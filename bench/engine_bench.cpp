@@ -132,7 +132,9 @@ class BenchHost : public HostPlatform {
     return std::make_unique<Printers>(server_.ports);
   }
   std::unique_ptr<TickTimer> CreateTickTimer() override { return nullptr; }
-  std::unique_ptr<StopEvent> CreateStopEvent() override { return nullptr; }
+  Status CreateStopEvent(std::unique_ptr<StopEvent>*) override {
+    return Status(win32_error::kGenFailure);
+  }
   Clock& clock() override { return clock_; }
 
  private:

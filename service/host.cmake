@@ -1,6 +1,7 @@
 # The service host: portable decisions in vantrel_service_core, and on
 # Windows the Vantrel.exe program around them.
 add_library(vantrel_service_core STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/control_gate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_context.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_entry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recovery.cpp)
@@ -9,6 +10,7 @@ target_link_libraries(vantrel_service_core PUBLIC vantrel_settings vantrel_log)
 if(WIN32)
   add_executable(Vantrel WIN32
     ${CMAKE_CURRENT_LIST_DIR}/win32/service_main_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/control_registration_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/host_ports_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/engine_wiring_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/preview_output_win32.cpp)

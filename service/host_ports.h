@@ -1,15 +1,20 @@
 // What the service host needs of the platform: the tick timer, the stop
-// event, the Service Control Manager's status channel and the wall clock.
-// The Win32 versions live in service/win32/host_ports_win32.h; the host's
-// tests drive the same decisions with hand-made fakes.
+// event, the Service Control Manager's status channel and handler
+// registration, the wall clock, and the platform that makes them for a run.
+// The Win32 versions live in service/win32/; the host's tests drive the same
+// decisions with hand-made fakes.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/service_manager.h"
+#include "platform/status.h"
+#include "service/printer_engine.h"
 
 namespace vantrel {
 
+class ControlGate;
 class ServiceContext;
 
 // The 10-second waitable timer whose ticks run OnTimerTick on the thread
@@ -18,8 +23,8 @@ class TickTimer {
  public:
   virtual ~TickTimer() = default;
   // First tick 10 s from now, then every 10 000 ms, each one delivered to
-  // `context`. False when the platform refused.
-  virtual bool Arm(ServiceContext& context) = 0;
+  // `context`. A Win32 error code when the platform refused.
+  virtual Status Arm(ServiceContext& context) = 0;
   // No further ticks until the next Arm. May be called from any thread.
   virtual void Cancel() = 0;
 };
@@ -53,6 +58,28 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual int64_t NowSeconds() = 0;
+};
+
+// Builds what a run owns. The Win32 host makes real timers and events and
+// the WMI-backed engine; tests make fakes.
+class HostPlatform {
+ public:
+  virtual ~HostPlatform() = default;
+  virtual std::unique_ptr<PrinterEngine> CreateEngine() = 0;
+  // Null when the object cannot be created; the run goes on without it.
+  virtual std::unique_ptr<TickTimer> CreateTickTimer() = 0;
+  // A Win32 error code when the event cannot be created; the run then
+  // stops at once.
+  virtual Status CreateStopEvent(std::unique_ptr<StopEvent>* event) = 0;
+  virtual Clock& clock() = 0;
+};
+
+// Registers the control handler, its calls to go through `gate`.
+class ControlRegistration {
+ public:
+  virtual ~ControlRegistration() = default;
+  // The status channel, or null when the registration failed.
+  virtual std::unique_ptr<StatusReporter> RegisterHandler(ControlGate& gate) = 0;
 };
 
 }  // namespace vantrel

@@ -41,11 +41,10 @@ ServiceContext::ServiceContext(HostPlatform& platform, CheckPointCounter& checkP
     : platform_(platform), checkPoints_(checkPoints) {
   printers = platform_.CreateEngine();
   tickTimer = platform_.CreateTickTimer();
-  stopEvent = platform_.CreateStopEvent();
+  const Status made = platform_.CreateStopEvent(&stopEvent);
   if (!stopEvent) {
     // A failure must never reach the manager as exit code 0.
-    stopEventError_ = platform_.CreateStopEventError();
-    if (stopEventError_ == 0) stopEventError_ = kErrorGenFailure;
+    stopEventError_ = static_cast<uint32_t>(made.ok() ? win32_error::kGenFailure : made.code());
   }
   ReloadSettings();
   LogPrintf("User logged in\n");
@@ -76,7 +75,7 @@ void ServiceContext::ArmIfRequested() {
   {
     std::lock_guard lock(timerMutex_);
     if (!armPending_.load()) return;  // a PAUSE took the request back
-    armed = tickTimer->Arm(*this);
+    armed = tickTimer->Arm(*this).ok();
     if (armed) armPending_.store(false);
   }
   if (armed) {
@@ -108,7 +107,7 @@ void ServiceContext::OnTimerTick(int64_t tickSeconds) {
 
 uint32_t ServiceContext::HandleControl(uint32_t control, uint32_t eventType,
                                        std::optional<uint32_t> sessionId) {
-  if (stopRequested_.load()) return IsKnownControl(control) ? 0 : kErrorCallNotImplemented;
+  if (stopRequested_.load()) return IsKnownControl(control) ? 0 : win32_error::kCallNotImplemented;
   switch (control) {
     case service_control::kStop:
       // No stop-pending report: the service thread reports the stop when
@@ -157,7 +156,7 @@ uint32_t ServiceContext::HandleControl(uint32_t control, uint32_t eventType,
       ReloadSettings();
       return 0;
     default:
-      return kErrorCallNotImplemented;
+      return win32_error::kCallNotImplemented;
   }
 }
 

@@ -11,27 +11,12 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/product.h"
 #include "service/check_point_counter.h"
 #include "service/host_ports.h"
 #include "service/printer_engine.h"
 
 namespace vantrel {
-
-// Builds what a run owns. The Win32 host makes real timers and events and
-// the WMI-backed engine; tests make fakes.
-class HostPlatform {
- public:
-  virtual ~HostPlatform() = default;
-  virtual std::unique_ptr<PrinterEngine> CreateEngine() = 0;
-  // Null when the object cannot be created; the run goes on without it.
-  virtual std::unique_ptr<TickTimer> CreateTickTimer() = 0;
-  // Null when the event cannot be created; the run then stops at once.
-  virtual std::unique_ptr<StopEvent> CreateStopEvent() = 0;
-  // The platform's error code, taken at the failing call, of the last
-  // CreateStopEvent that returned null; 0 when it gave none.
-  virtual uint32_t CreateStopEventError() { return 0; }
-  virtual Clock& clock() = 0;
-};
 
 namespace service_control {
 inline constexpr uint32_t kStop = 1;
@@ -39,7 +24,7 @@ inline constexpr uint32_t kPause = 2;
 inline constexpr uint32_t kContinue = 3;
 inline constexpr uint32_t kInterrogate = 4;
 inline constexpr uint32_t kSessionChange = 14;
-inline constexpr uint32_t kReloadSettings = 200;
+inline constexpr uint32_t kReloadSettings = kReloadSettingsControl;
 }  // namespace service_control
 
 namespace session_event {
@@ -53,9 +38,6 @@ inline constexpr uint32_t kServiceWin32OwnProcess = 0x10;
 // Stop, pause and continue, session change; shutdown is not accepted.
 inline constexpr uint32_t kAcceptedControls = 0x83;
 inline constexpr int64_t kWindowReopenSeconds = 18000;
-inline constexpr uint32_t kErrorCallNotImplemented = 120;
-inline constexpr uint32_t kErrorGenFailure = 31;
-inline constexpr uint32_t kErrorExceptionInService = 1064;
 // How soon the service thread tries a refused timer arming again.
 inline constexpr uint32_t kArmRetryMs = 1000;
 
@@ -74,7 +56,7 @@ class ServiceContext {
   // Settings and starts the session-activity clock now.
   explicit ServiceContext(HostPlatform& platform,
                           CheckPointCounter& checkPoints = ProcessCheckPoints());
-  virtual ~ServiceContext();
+  ~ServiceContext();
 
   ServiceContext(const ServiceContext&) = delete;
   ServiceContext& operator=(const ServiceContext&) = delete;
@@ -93,7 +75,8 @@ class ServiceContext {
   void OnTimerTick(int64_t tickSeconds);
 
   // The control handler's decisions. `sessionId` is the session of a
-  // session-change notification, if it carried one. Returns 0 or 120. Once
+  // session-change notification, if it carried one. Returns the handler's
+  // answer: 0, or ERROR_CALL_NOT_IMPLEMENTED for a control it does not take. Once
   // STOP has been handled, no control changes anything.
   uint32_t HandleControl(uint32_t control, uint32_t eventType, std::optional<uint32_t> sessionId);
 

@@ -25,41 +25,6 @@ bool HasWithLogParameter(const std::vector<std::wstring>& args) {
   return false;
 }
 
-void ControlGate::Open(ServiceContext& context) {
-  std::lock_guard lock(mutex_);
-  context_ = &context;
-}
-
-uint32_t ControlGate::Handle(uint32_t control, uint32_t eventType,
-                             std::optional<uint32_t> sessionId) {
-  ServiceContext* context;
-  {
-    std::lock_guard lock(mutex_);
-    if (!context_) return 0;
-    context = context_;
-    ++inside_;
-  }
-  struct Leave {
-    ControlGate& gate;
-    ~Leave() {
-      std::lock_guard lock(gate.mutex_);
-      if (--gate.inside_ == 0) gate.left_.notify_all();
-    }
-  } leave{*this};
-  return context->HandleControl(control, eventType, sessionId);
-}
-
-void ControlGate::Close() {
-  std::unique_lock lock(mutex_);
-  context_ = nullptr;
-  left_.wait(lock, [this] { return inside_ == 0; });
-}
-
-ControlGate& ProcessControlGate() {
-  static ControlGate* gate = new ControlGate;
-  return *gate;
-}
-
 void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platform,
                     ControlRegistration& registration, CheckPointCounter& checkPoints,
                     ControlGate& gate) {
@@ -95,7 +60,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
     context.WaitForStop();
   } catch (...) {
     // The manager must still hear that the service stopped, and why.
-    exitCode = kErrorExceptionInService;
+    exitCode = win32_error::kExceptionInService;
   }
   // A control still being handled finishes first, so the stopped report is
   // the last one the manager sees.

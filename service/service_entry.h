@@ -3,47 +3,14 @@
 // service run (ServiceMain) and of a debug run (DebugThread).
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "service/control_gate.h"
 #include "service/service_context.h"
 
 namespace vantrel {
-
-// Where the control handler finds the run's context. A run opens it for its
-// context and closes it before the context goes; a control that comes
-// later finds it closed and changes nothing. It outlives the run (the
-// process's gate is never freed), so even a late call finds it intact.
-class ControlGate {
- public:
-  void Open(ServiceContext& context);
-  // Hands a control to the open context; 0 when closed.
-  uint32_t Handle(uint32_t control, uint32_t eventType, std::optional<uint32_t> sessionId);
-  // No later call reaches the context; returns once no call is inside it.
-  void Close();
-
- private:
-  std::mutex mutex_;
-  std::condition_variable left_;
-  ServiceContext* context_ = nullptr;
-  int inside_ = 0;
-};
-
-// The process's gate, the one the Win32 handler is registered with.
-ControlGate& ProcessControlGate();
-
-// Registers the control handler, its calls to go through `gate`.
-class ControlRegistration {
- public:
-  virtual ~ControlRegistration() = default;
-  // The status channel, or null when the registration failed.
-  virtual std::unique_ptr<StatusReporter> RegisterHandler(ControlGate& gate) = 0;
-};
 
 // True when any argument, the program's own path included, is "debug" in
 // any case.

@@ -1,76 +1,104 @@
 #include "service/win32/host_ports_win32.h"
 
+#include <windows.h>
+
 #include <utility>
 
-#include "platform/win32/service_status_win32.h"
+#include "platform/win32/scoped_handle.h"
+#include "service/service_context.h"
 
 namespace vantrel {
 
 namespace {
+
+using win32::unique_handle;
+
 // Relative, in 100-ns units: the first tick 10 s after arming.
 constexpr LONGLONG kFirstTickDue = -100000000LL;
 constexpr LONG kTickPeriodMs = 10000;
+
+// The timer's completion routine, on the thread that armed it: `arg` is the
+// ServiceContext, the two halves the FILETIME at which the timer fired.
+void CALLBACK OnTimerTick(LPVOID arg, DWORD timerLowValue, DWORD timerHighValue) {
+  try {
+    static_cast<ServiceContext*>(arg)->OnTimerTick(
+        FileTimeToUnixSeconds(timerLowValue, timerHighValue));
+  } catch (...) {
+    // The next tick tries again.
+  }
+}
+
+// The error of the call that just failed; never 0, so a failure is never
+// taken for success.
+Status LastErrorStatus() {
+  const DWORD error = GetLastError();
+  return Status(error != 0 ? static_cast<int32_t>(error) : win32_error::kGenFailure);
+}
+
+class Win32TickTimer : public TickTimer {
+ public:
+  explicit Win32TickTimer(unique_handle timer) : timer_(std::move(timer)) {}
+
+  Status Arm(ServiceContext& context) override {
+    LARGE_INTEGER due;
+    due.QuadPart = kFirstTickDue;
+    if (!SetWaitableTimer(timer_.get(), &due, kTickPeriodMs, OnTimerTick, &context, FALSE))
+      return LastErrorStatus();
+    return Status::Ok();
+  }
+  void Cancel() override { CancelWaitableTimer(timer_.get()); }
+
+ private:
+  unique_handle timer_;
+};
+
+class Win32StopEvent : public StopEvent {
+ public:
+  Win32StopEvent(unique_handle stop, unique_handle wake)
+      : stop_(std::move(stop)), wake_(std::move(wake)) {}
+
+  void Set() override { SetEvent(stop_.get()); }
+  void Wake() override { SetEvent(wake_.get()); }
+  WaitResult WaitAlertable(uint32_t timeoutMs) override {
+    // The stop event first: when both are signalled, the stop wins.
+    const HANDLE handles[] = {stop_.get(), wake_.get()};
+    switch (WaitForMultipleObjectsEx(2, handles, FALSE, timeoutMs, TRUE)) {
+      case WAIT_IO_COMPLETION:
+        return WaitResult::kIoCompletion;
+      case WAIT_OBJECT_0 + 1:
+      case WAIT_TIMEOUT:
+        return WaitResult::kWoken;
+      default:
+        return WaitResult::kEnded;
+    }
+  }
+
+ private:
+  unique_handle stop_;
+  unique_handle wake_;
+};
+
 }  // namespace
 
-std::unique_ptr<Win32TickTimer> Win32TickTimer::Create() {
+std::unique_ptr<TickTimer> Win32HostPlatform::CreateTickTimer() {
   // Auto-reset, not manual-reset: nothing waits on this handle, only its
   // completion routine matters, and Windows queues the routine every period
   // whatever the reset type. Wine honours the period only for auto-reset
   // timers; a manual-reset one fires once there.
   unique_handle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
   if (!timer) return nullptr;
-  return std::unique_ptr<Win32TickTimer>(new Win32TickTimer(std::move(timer)));
+  return std::make_unique<Win32TickTimer>(std::move(timer));
 }
 
-bool Win32TickTimer::Arm(ServiceContext& context) {
-  LARGE_INTEGER due;
-  due.QuadPart = kFirstTickDue;
-  return SetWaitableTimer(timer_.get(), &due, kTickPeriodMs, OnTimerTick, &context, FALSE) != 0;
-}
-
-void Win32TickTimer::Cancel() { CancelWaitableTimer(timer_.get()); }
-
-std::unique_ptr<Win32StopEvent> Win32StopEvent::Create(uint32_t& error) {
+Status Win32HostPlatform::CreateStopEvent(std::unique_ptr<StopEvent>* event) {
   unique_handle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!stop) {
-    error = GetLastError();
-    return nullptr;
-  }
+  if (!stop) return LastErrorStatus();
   unique_handle wake(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  if (!wake) {
-    error = GetLastError();
-    return nullptr;
-  }
-  return std::unique_ptr<Win32StopEvent>(new Win32StopEvent(std::move(stop), std::move(wake)));
-}
-
-void Win32StopEvent::Set() { SetEvent(stop_.get()); }
-
-void Win32StopEvent::Wake() { SetEvent(wake_.get()); }
-
-StopEvent::WaitResult Win32StopEvent::WaitAlertable(uint32_t timeoutMs) {
-  // The stop event first: when both are signalled, the stop wins.
-  const HANDLE handles[] = {stop_.get(), wake_.get()};
-  switch (WaitForMultipleObjectsEx(2, handles, FALSE, timeoutMs, TRUE)) {
-    case WAIT_IO_COMPLETION:
-      return WaitResult::kIoCompletion;
-    case WAIT_OBJECT_0 + 1:
-    case WAIT_TIMEOUT:
-      return WaitResult::kWoken;
-    default:
-      return WaitResult::kEnded;
-  }
-}
-
-void Win32StatusReporter::Report(const ServiceStatus& status) {
-  SERVICE_STATUS s = win32::ToWin32(status);
-  SetServiceStatus(handle_, &s);
-}
-
-std::unique_ptr<StatusReporter> Win32ControlRegistration::RegisterHandler(ControlGate& gate) {
-  SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerExW(L"Vantrel", handler_, &gate);
-  if (!handle) return nullptr;
-  return std::make_unique<Win32StatusReporter>(handle);
+  if (!wake) return LastErrorStatus();
+  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
+    *event = std::make_unique<Win32StopEvent>(std::move(stop), std::move(wake));
+    return Status::Ok();
+  });
 }
 
 }  // namespace vantrel

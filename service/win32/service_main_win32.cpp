@@ -1,6 +1,6 @@
 // The service program's entry points: WinMain, ServiceMain, the control
-// handler, the timer's completion routine and the debug-mode thread. Each is
-// a boundary no exception may cross.
+// handler and the debug-mode thread. Each is a boundary no exception may
+// cross.
 #include <objbase.h>
 #include <shellapi.h>
 #include <windows.h>
@@ -10,25 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/product.h"
 #include "platform/win32/log_file_win32.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/service_manager_win32.h"
 #include "service/log.h"
 #include "service/recovery.h"
+#include "service/service_entry.h"
+#include "service/win32/control_registration_win32.h"
 #include "service/win32/engine_wiring_win32.h"
-#include "service/win32/preview_output_win32.h"
 #include "service/win32/host_ports_win32.h"
+#include "service/win32/preview_output_win32.h"
 #include "settings/settings.h"
 
 namespace vantrel {
-
-void CALLBACK OnTimerTick(LPVOID arg, DWORD timerLowValue, DWORD timerHighValue) {
-  try {
-    static_cast<ServiceContext*>(arg)->OnTimerTick(
-        FileTimeToUnixSeconds(timerLowValue, timerHighValue));
-  } catch (...) {
-    // The next tick tries again.
-  }
-}
 
 DWORD WINAPI ServiceControlHandler(DWORD dwControl, DWORD dwEventType, LPVOID lpEventData,
                                    LPVOID lpContext) {
@@ -74,15 +69,16 @@ int RunProcess() {
   if (FAILED(hr)) return hr;
 
   SERVICE_TABLE_ENTRYW dispatchTable[] = {
-      {const_cast<LPWSTR>(L"Vantrel"), ServiceMain},
+      {const_cast<LPWSTR>(kServiceName), ServiceMain},
       {nullptr, nullptr},
   };
 
   bool debugMode = false;
   int argc = 0;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-    std::vector<std::wstring> args(argv, argv + argc);
-    LocalFree(argv);
+  if (win32::GenericScopedHandle<win32::traits::LocalMemory<LPWSTR>> argv(
+          CommandLineToArgvW(GetCommandLineW(), &argc));
+      argv) {
+    std::vector<std::wstring> args(argv.get(), argv.get() + argc);
     debugMode = IsDebugCommandLine(args);
     if (IsPreviewCommandLine(args)) {
       // Read-only: prints what a pass would do with the stored settings.
@@ -101,9 +97,9 @@ int RunProcess() {
   }
   if (debugMode) {
     // Nothing ends the debug thread; the process runs until it is killed.
-    if (HANDLE thread = CreateThread(nullptr, 0, DebugThread, nullptr, 0, nullptr)) {
-      WaitForSingleObject(thread, INFINITE);
-      CloseHandle(thread);
+    if (win32::unique_handle thread(CreateThread(nullptr, 0, DebugThread, nullptr, 0, nullptr));
+        thread) {
+      WaitForSingleObject(thread.get(), INFINITE);
     }
     CoUninitialize();
     return 0;

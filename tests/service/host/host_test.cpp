@@ -1,0 +1,309 @@
+// The service host over fakes of its ports. The fakes and the log write into
+// one journal, so a test compares a single transcript of the engine, timer,
+// event, status channel and log in their order; log lines end in "\n".
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <stdexcept>
+#include <thread>
+
+#include "service/log.h"
+#include "service/service_entry.h"
+#include "settings/settings.h"
+#include "tests/fakes/fake_registry.h"
+
+namespace vantrel::testing {
+namespace {
+
+using Step = std::function<void()>;
+
+struct Journal : LogSink {
+  bool Open() override { return true; }
+  void WriteAndFlush(const std::wstring& text) override { Add(text); }
+  void Add(const std::wstring& entry) {
+    std::lock_guard lock(mutex);
+    text += (text.empty() ? L"" : L"; ") + entry;
+  }
+  std::mutex mutex;
+  std::wstring text;
+};
+
+// What the parts of a run do.
+struct Knobs {
+  Journal* journal = nullptr;  // the log's sink
+  int64_t now = 1000;
+  std::optional<Status> eventFailure;  // no event, and this answer
+  int armFailures = 0;
+  bool registrationFails = false;
+  Step duringPass;
+  // Each wait runs the next step, as a queued tick would run, and returns;
+  // after the script it ends, or with `waitBlocks` waits for the stop.
+  std::vector<Step> waitScript;
+  bool waitBlocks = false;
+  ServiceContext* armed = nullptr;  // the context the timer ticks for
+};
+
+// Every part a run owns, each instance in the one role it was made for.
+// A limited wait shows as "wait <ms>", a report as "<state> <accepted, hex>
+// <exit code> <check point> <wait hint>".
+struct Part : PrinterEngine, TickTimer, StopEvent, StatusReporter {
+  explicit Part(Knobs& k) : k(k) {}
+  void RunRenamePass() override {
+    if (k.duringPass) k.duringPass();
+    k.journal->Add(L"pass");
+  }
+  void ForgetSession(uint32_t id) override { k.journal->Add(L"forget " + std::to_wstring(id)); }
+  Status Arm(ServiceContext& context) override {
+    k.journal->Add(k.armFailures > 0 ? L"arm refused" : L"armed");
+    if (k.armFailures > 0) return Status(k.armFailures--);
+    k.armed = &context;
+    return Status::Ok();
+  }
+  void Cancel() override { k.journal->Add(L"cancel"); }
+  void Set() override { k.journal->Add(L"stop"), set = true; }
+  void Wake() override { k.journal->Add(L"wake"); }
+  WaitResult WaitAlertable(uint32_t timeoutMs) override {
+    if (timeoutMs != kInfinite) k.journal->Add(L"wait " + std::to_wstring(timeoutMs));
+    if (!set && next < k.waitScript.size())
+      return k.waitScript[next++](), WaitResult::kIoCompletion;
+    while (k.waitBlocks && !set) std::this_thread::yield();
+    return WaitResult::kEnded;
+  }
+  void Report(const ServiceStatus& s) override {
+    wchar_t text[64];
+    swprintf(text, 64, L"%u %X %u %u %u", s.currentState, s.controlsAccepted, s.win32ExitCode,
+             s.checkPoint, s.waitHint);
+    k.journal->Add(text);
+  }
+  Knobs& k;
+  std::atomic<bool> set = false;
+  size_t next = 0;
+};
+
+struct Host : Knobs, HostPlatform, Clock, ControlRegistration {
+  std::unique_ptr<PrinterEngine> CreateEngine() override { return std::make_unique<Part>(*this); }
+  std::unique_ptr<TickTimer> CreateTickTimer() override { return std::make_unique<Part>(*this); }
+  Status CreateStopEvent(std::unique_ptr<StopEvent>* event) override {
+    if (eventFailure) return *eventFailure;
+    *event = std::make_unique<Part>(*this);
+    return Status::Ok();
+  }
+  std::unique_ptr<StatusReporter> RegisterHandler(ControlGate&) override {
+    return registrationFails ? nullptr : std::make_unique<Part>(*this);
+  }
+  Clock& clock() override { return *this; }
+  int64_t NowSeconds() override { return now; }
+};
+
+// The process-wide Settings over an in-memory registry; the log, off until
+// a test or "withlog" turns it on, goes into the journal.
+class HostTest : public ::testing::Test {
+ protected:
+  HostTest() {
+    SetSettingsRegistry(&registry);
+    ResetSettingsForTesting();
+    SetLogSink(std::unique_ptr<LogSink>(host.journal = new Journal));
+  }
+  ~HostTest() override {
+    logEnabled = false;
+    SetLogSink(nullptr);
+    SetSettingsRegistry(nullptr);
+    ResetSettingsForTesting();
+  }
+  // A context made at `now`, the journal cleared.
+  std::unique_ptr<ServiceContext> MakeContext(int64_t now) {
+    host.now = now;
+    auto context = std::make_unique<ServiceContext>(host, checkPoints);
+    host.journal->text.clear();
+    return context;
+  }
+  // A run in a fresh process: check points start at 1.
+  void Run(const std::vector<std::wstring>& args) {
+    CheckPointCounter fresh;
+    RunServiceMain(args, host, host, fresh, gate);
+  }
+  void Control(uint32_t control, uint32_t eventType = 0) { gate.Handle(control, eventType, 3); }
+
+  FakeRegistry registry;
+  Host host;
+  CheckPointCounter checkPoints;
+  ControlGate gate;
+};
+
+// "debug" anywhere, the program's path included; "preview" only as the one
+// argument. ("withlog" is in the runs below.)
+TEST(CommandLineTest, DebugAndPreview) {
+  const std::pair<std::vector<std::wstring>, int> cases[] = {
+      {{L"C:\\vantrel\\Vantrel.exe", L"DeBuG"}, 1},
+      {{L"debug", L"other"}, 1},
+      {{L"Vantrel.exe", L"debugging", L"-debug"}, 0},
+      {{L"Vantrel.exe", L"PreView"}, 2},
+      {{L"preview"}, 0},
+      {{L"Vantrel.exe", L"preview", L"x"}, 0},
+      {{}, 0}};
+  for (const auto& [args, mode] : cases) {
+    EXPECT_EQ(IsDebugCommandLine(args), mode == 1) << ::testing::PrintToString(args);
+    EXPECT_EQ(IsPreviewCommandLine(args), mode == 2) << ::testing::PrintToString(args);
+  }
+}
+
+// A pass within 300 s of the last logon (or before it, after the clock was
+// set back), none until 18 000 s have passed, then a pass and the clock
+// restarted. The tick's FILETIME loses its fraction of a second.
+TEST_F(HostTest, TickPacing) {
+  constexpr int64_t kEpoch = 116444736000000000;  // 1970-01-01 as a FILETIME
+  const struct {
+    int64_t elapsed;
+    bool pass, clockReset;
+  } cases[] = {{300, true, false},
+               {301, false, false},
+               {18000, false, false},
+               {18001, true, true},
+               {-100000, true, false}};
+  for (const auto& c : cases) {
+    auto context = MakeContext(1000000);
+    host.now = 2000000;  // "now" differs from the tick time on purpose
+    const auto tick = static_cast<uint64_t>(kEpoch + (1000000 + c.elapsed) * 10000000 + 9999999);
+    context->OnTimerTick(FileTimeToUnixSeconds(uint32_t(tick), uint32_t(tick >> 32)));
+    EXPECT_EQ(host.journal->text, c.pass ? L"pass" : L"") << c.elapsed;
+    EXPECT_EQ(context->LastLogonTime(), c.clockReset ? 2000000 : 1000000) << c.elapsed;
+  }
+}
+
+// Session changes, interrogation and 200, each on a context of its own (stop,
+// pause and continue are in the runs below). A logon or a remote connect
+// restarts the session-activity clock; 200 reads the settings again; a code
+// outside the table is answered with 120.
+TEST_F(HostTest, Controls) {
+  const struct {
+    uint32_t control, eventType;
+    std::optional<uint32_t> sessionId;
+    const wchar_t* transcript;
+    bool clockReset = false;
+    uint32_t answer = 0;
+  } cases[] = {
+      {14, 3, 9, L"User logged in\n", true},  // remote connect
+      {14, 5, 9, L"User logged in\n", true},  // log-on
+      {14, 4, 7, L"User logged out.  Session: 7\n; forget 7"},
+      {14, 6, 4294967295u, L"User logged out.  Session: -1\n; forget 4294967295"},
+      {14, 6, std::nullopt, L""},  // no notification data: no session to forget
+      {14, 7, 9, L""},             // lock
+      {4, 0, {}, L""},
+      {200, 0, {}, L"Loading configuration\n"},
+      {5, 0, {}, L"", false, 120},
+      {201, 0, {}, L"", false, 120},
+  };
+  logEnabled = true;
+  for (const auto& c : cases) {
+    registry.SetString(RegistryRoot::kLocalMachine, kSettingsKeyPath, L"NamingFormat", L"old");
+    auto context = MakeContext(100);
+    registry.SetString(RegistryRoot::kLocalMachine, kSettingsKeyPath, L"NamingFormat", L"new");
+    host.now = 20000;
+    EXPECT_EQ(context->HandleControl(c.control, c.eventType, c.sessionId), c.answer) << c.control;
+    EXPECT_EQ(host.journal->text, c.transcript) << c.control << "/" << c.eventType;
+    EXPECT_EQ(context->LastLogonTime(), c.clockReset ? 20000 : 100) << c.eventType;
+    EXPECT_EQ(GetSettings().NamingFormat, c.control == 200 ? L"new" : L"old") << c.control;
+  }
+}
+
+// Whole runs. The full one: a tick; a pause, and a tick queued before it
+// that must not run a pass; a continue whose arming the service thread does;
+// a continue taken back by a pause before the service thread could arm; a
+// stop while paused. Check points go on from start-pending's 1. A run that
+// cannot go on reports STOPPED with a failure code, never 0.
+TEST_F(HostTest, Runs) {
+  const std::wstring logged = L"Loading configuration\n; User logged in\n; ";
+  const std::wstring full =
+      L"2 0 0 1 3000; armed; 4 83 0 0 0; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; wake; "
+      L"4 83 0 0 0; armed; 5 83 0 5 0; wake; 4 83 0 0 0; 6 83 0 6 0; cancel; 7 83 0 7 0; stop; "
+      L"1 83 0 0 0";
+  const std::vector<std::wstring> plain = {L"Vantrel"}, withLog = {L"Vantrel", L"WithLog"};
+  auto throws = [&] { host.waitScript = {[] { throw std::runtime_error("tick"); }}; };
+  auto refusesTwice = [&] {
+    host.armFailures = 2;
+    host.waitScript = {[] {}, [] {}, [&] { Control(1); }};
+  };
+  const struct {
+    std::vector<std::wstring> args;  // none: a debug run
+    Step setUp;
+    std::wstring transcript;
+  } cases[] = {
+      {withLog, {}, logged + full},
+      {{L"withlog"}, {}, full},  // the service name is no parameter
+      {plain, [&] { host.eventFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
+      {plain, [&] { host.eventFailure = Status(0); }, L"2 0 0 1 3000; 1 83 31 0 0"},
+      {plain, throws, L"2 0 0 1 3000; armed; 4 83 0 0 0; 1 83 1064 0 0"},
+      // Logged once, retried as limited waits end.
+      {withLog, refusesTwice,
+       logged + L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; "
+                L"4 83 0 0 0; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0"},
+      {plain, [&] { host.registrationFails = true; }, L""},  // leaves at once
+      {{}, {}, L"armed; pass; pass"},  // debug: the same ticks, no controls, no reports
+  };
+  for (const auto& c : cases) {
+    host.journal->text.clear();
+    host.eventFailure.reset(), host.armFailures = 0, host.registrationFails = false;
+    host.waitScript = {[&] { host.armed->OnTimerTick(1010); },
+                       [&] { Control(2), host.armed->OnTimerTick(1020); }, [&] { Control(3); },
+                       [&] { Control(3), Control(2); }, [&] { Control(1); }};
+    if (c.setUp) c.setUp();
+    logEnabled = false;
+    if (c.args.empty()) {
+      EXPECT_EQ(RunDebugWork(host), 0u);
+    } else {
+      Run(c.args);
+    }
+    EXPECT_EQ(host.journal->text, c.transcript) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(logEnabled, c.transcript.starts_with(logged)) << ::testing::PrintToString(c.args);
+  }
+}
+
+// While a pass is blocked in the engine, every control returns within
+// 100 ms. Then controls race the service thread's ticks and passes (each
+// pass copies the settings that 200 reloads); nothing acts after STOP,
+// controls that keep coming while the run ends never reach the destroyed
+// context, and STOPPED is the last report.
+TEST_F(HostTest, ControlsNeverWaitForAPass) {
+  host.waitBlocks = true;
+  const std::pair<uint32_t, uint32_t> controls[] = {{2, 0}, {3, 0}, {200, 0}, {14, 5}, {14, 6}};
+  auto sendControls = [&] {
+    for (int i = 0; i < 100; ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      Control(controls[i % 5].first, controls[i % 5].second);
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    }
+  };
+  for (int round = 0; round < 10; ++round) {
+    host.journal->text.clear();
+    std::promise<void> entered, release;
+    std::shared_future<void> released = release.get_future().share();
+    int passes = 0;
+    host.duringPass = [&] {
+      const Settings copy = CopySettings();
+      if (passes++ > 0) return;
+      entered.set_value();
+      // Bounded, so a control that waits for the pass fails the test
+      // rather than hanging it.
+      released.wait_for(std::chrono::seconds(2));
+    };
+    host.waitScript.assign(50, [&] { host.armed->OnTimerTick(host.now); });
+    auto run = std::async(std::launch::async, [&] { Run({L"Vantrel"}); });
+    entered.get_future().wait();
+    sendControls();
+    release.set_value();
+    sendControls();
+    Control(1);
+    while (run.wait_for(std::chrono::seconds(0)) != std::future_status::ready) Control(3);
+    run.get();
+    // A pass that had begun before the stop may still finish.
+    std::wstring tail = host.journal->text.substr(host.journal->text.find(L"stop"));
+    for (size_t at; (at = tail.find(L"pass; ")) != std::wstring::npos;) tail.erase(at, 6);
+    EXPECT_EQ(tail, L"stop; 1 83 0 0 0");
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::testing
