@@ -224,20 +224,6 @@ std::string WideToUtf8(std::wstring_view text) {
   return out;
 }
 
-std::vector<uint8_t> EncodeLogFileBytes(const std::wstring& text, bool withByteOrderMark) {
-  std::vector<uint8_t> bytes;
-  if (withByteOrderMark) bytes = {0xFF, 0xFE};
-  auto put = [&bytes](uint32_t unit) {
-    bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(unit >> 8));
-  };
-  for (wchar_t c : text) {
-    if (c == L'\n') put(0x0D);  // text mode: every LF becomes CR LF
-    EncodeUtf16(static_cast<uint32_t>(c), put);
-  }
-  return bytes;
-}
-
 void SetLogSink(std::unique_ptr<LogSink> sink) {
   LogState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);

@@ -66,10 +66,6 @@ std::string FormatLogMessage(std::string_view format, const std::vector<LogArg>&
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
-// The bytes the log file holds for `text` written after the byte-order mark:
-// UTF-16LE code units, each LF preceded by CR. Used to check the real file.
-std::vector<uint8_t> EncodeLogFileBytes(const std::wstring& text, bool withByteOrderMark);
-
 // Process-wide switch, set by "withlog"; never cleared.
 extern bool logEnabled;
 
