@@ -69,7 +69,7 @@ struct Part : PrinterEngine, TickTimer, StopEvent, StatusReporter {
     if (timeoutMs != kInfinite) k.journal->Add(L"wait " + std::to_wstring(timeoutMs));
     if (!set && next < k.waitScript.size())
       return k.waitScript[next++](), WaitResult::kIoCompletion;
-    while (k.waitBlocks && !set) std::this_thread::yield();
+    while (k.waitBlocks && !set) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return WaitResult::kEnded;
   }
   void Report(const ServiceStatus& s) override {
