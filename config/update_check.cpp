@@ -21,11 +21,11 @@ bool ReadBody(HttpRequest& request, uint32_t limit, std::string* body) {
   std::vector<uint8_t> data;
   while (data.size() < limit) {
     uint32_t available = 0;
-    if (!request.QueryDataAvailable(&available)) return false;
+    if (!request.QueryDataAvailable(&available).ok()) return false;
     if (available == 0) break;
     const uint32_t room = limit - static_cast<uint32_t>(data.size());
     uint32_t read = 0;
-    if (!request.ReadData(std::min(available, room), &data, &read)) return false;
+    if (!request.ReadData(std::min(available, room), &data, &read).ok()) return false;
     if (read == 0) break;
   }
   if (data.size() > limit) data.resize(limit);
@@ -35,15 +35,17 @@ bool ReadBody(HttpRequest& request, uint32_t limit, std::string* body) {
 
 // The reply's version, or empty when there is no usable reply.
 std::string FetchCurrentVersion(ConfigPorts& ports) {
-  std::unique_ptr<HttpSession> session = ports.http.Open(kUpdateUserAgent);
-  if (!session) return {};
-  std::unique_ptr<HttpConnection> connection = session->Connect(ports.updateHost, ports.updatePort);
-  if (!connection) return {};
-  std::unique_ptr<HttpRequest> request = connection->OpenRequest(L"GET", kVersionObjectName);
-  if (!request || !request->Send() || !request->ReceiveResponse()) return {};
+  std::unique_ptr<HttpSession> session;
+  std::unique_ptr<HttpConnection> connection;
+  std::unique_ptr<HttpRequest> request;
+  if (!ports.http.Open(kUpdateUserAgent, &session).ok() ||
+      !session->Connect(ports.updateHost, ports.updatePort, &connection).ok() ||
+      !connection->OpenRequest(L"GET", kVersionObjectName, &request).ok() ||
+      !request->Send().ok() || !request->ReceiveResponse().ok())
+    return {};
   // An error page (404, 500, a proxy's notice) says nothing about versions.
   uint32_t status = 0;
-  if (!request->QueryStatusCode(&status) || status != kHttpOk) return {};
+  if (!request->QueryStatusCode(&status).ok() || status != kHttpOk) return {};
   std::string body;
   if (!ReadBody(*request, kMaxReplyBytes, &body)) return {};
   return LeadingVersion(body);
@@ -76,7 +78,7 @@ std::string LeadingVersion(const std::string& body) {
 std::string GetProductVersion(VersionInfo& versionInfo) {
   try {
     std::wstring value;
-    if (!versionInfo.QueryOwnStringValue(kProductVersionPath, &value)) return {};
+    if (!versionInfo.QueryOwnStringValue(kProductVersionPath, &value).ok()) return {};
     // The C library's conversion in the current locale, as the version is
     // shown and compared as narrow text; at most 1023 bytes are kept.
     std::vector<char> buffer(kTextCapacity, '\0');

@@ -3,83 +3,88 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include <new>
 #include <utility>
 
-#include "platform/win32/scoped_handle.h"
+#include "platform/win32/scoped_handle_winhttp.h"
 
 namespace vantrel {
 namespace {
+
+constexpr Status kNoMemory{win32_error::kNotEnoughMemory};
+
+Status FromBool(BOOL succeeded) {
+  return succeeded ? Status::Ok() : Win32Failure(::GetLastError());
+}
 
 // One WinHTTP handle that keeps its parent's alive. Whatever order the
 // caller drops the port objects in, the handles close child first: request,
 // connection, session.
 struct InternetNode {
-  InternetNode(std::shared_ptr<InternetNode> p, HINTERNET h) : parent(std::move(p)), handle(h) {}
+  InternetNode(std::shared_ptr<InternetNode> p, win32::unique_winhttp_hinternet h)
+      : parent(std::move(p)), handle(std::move(h)) {}
   std::shared_ptr<InternetNode> parent;  // declared first, so released last
-  win32::unique_hinternet handle;
+  win32::unique_winhttp_hinternet handle;
 };
 
-// Wraps a fresh handle; null (with the handle closed) when the call failed or
-// memory ran out.
-std::shared_ptr<InternetNode> MakeNode(std::shared_ptr<InternetNode> parent, HINTERNET handle) {
-  win32::unique_hinternet owned(handle);
-  if (!owned) return nullptr;
-  try {
-    auto node = std::make_shared<InternetNode>(std::move(parent), nullptr);
-    node->handle = std::move(owned);
-    return node;
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+// Wraps a fresh handle in the port object `Port`; the call's error when it
+// failed, and the handle closed when memory ran out.
+template <typename Port, typename Base>
+Status Wrap(std::shared_ptr<InternetNode> parent, HINTERNET handle, std::unique_ptr<Base>* port) {
+  win32::unique_winhttp_hinternet owned(handle);
+  if (!owned) return Win32Failure(::GetLastError());
+  return CatchToStatus(kNoMemory, [&] {
+    *port =
+        std::make_unique<Port>(std::make_shared<InternetNode>(std::move(parent), std::move(owned)));
+    return Status::Ok();
+  });
 }
 
 class Win32HttpRequest : public HttpRequest {
  public:
   explicit Win32HttpRequest(std::shared_ptr<InternetNode> node) : node_(std::move(node)) {}
 
-  bool Send() override {
-    return ::WinHttpSendRequest(node_->handle.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                WINHTTP_NO_REQUEST_DATA, 0, 0, 0) != FALSE;
+  Status Send() override {
+    return FromBool(::WinHttpSendRequest(node_->handle.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                         WINHTTP_NO_REQUEST_DATA, 0, 0, 0));
   }
 
-  bool ReceiveResponse() override {
-    return ::WinHttpReceiveResponse(node_->handle.get(), nullptr) != FALSE;
+  Status ReceiveResponse() override {
+    return FromBool(::WinHttpReceiveResponse(node_->handle.get(), nullptr));
   }
 
-  bool QueryStatusCode(uint32_t* status) override {
+  Status QueryStatusCode(uint32_t* status) override {
     DWORD code = 0;
     DWORD size = sizeof(code);
     if (!::WinHttpQueryHeaders(
             node_->handle.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
             WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX)) {
-      return false;
+      return Win32Failure(::GetLastError());
     }
     *status = code;
-    return true;
+    return Status::Ok();
   }
 
-  bool QueryDataAvailable(uint32_t* bytes) override {
+  Status QueryDataAvailable(uint32_t* bytes) override {
     DWORD available = 0;
-    if (!::WinHttpQueryDataAvailable(node_->handle.get(), &available)) return false;
+    if (!::WinHttpQueryDataAvailable(node_->handle.get(), &available))
+      return Win32Failure(::GetLastError());
     *bytes = available;
-    return true;
+    return Status::Ok();
   }
 
-  bool ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
+  Status ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
     *bytesRead = 0;
     const size_t before = data->size();
-    try {
+    return CatchToStatus(kNoMemory, [&] {
       data->resize(before + capacity);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    DWORD read = 0;
-    const BOOL ok = ::WinHttpReadData(node_->handle.get(), data->data() + before, capacity, &read);
-    if (!ok || read > capacity) read = 0;
-    data->resize(before + read);
-    *bytesRead = read;
-    return ok != FALSE;
+      DWORD read = 0;
+      const Status status =
+          FromBool(::WinHttpReadData(node_->handle.get(), data->data() + before, capacity, &read));
+      if (!status.ok() || read > capacity) read = 0;
+      data->resize(before + read);
+      *bytesRead = read;
+      return status;
+    });
   }
 
  private:
@@ -90,17 +95,13 @@ class Win32HttpConnection : public HttpConnection {
  public:
   explicit Win32HttpConnection(std::shared_ptr<InternetNode> node) : node_(std::move(node)) {}
 
-  std::unique_ptr<HttpRequest> OpenRequest(const std::wstring& method,
-                                           const std::wstring& objectName) override {
-    auto node = MakeNode(
-        node_, ::WinHttpOpenRequest(node_->handle.get(), method.c_str(), objectName.c_str(),
-                                    nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
-    if (!node) return nullptr;
-    try {
-      return std::make_unique<Win32HttpRequest>(std::move(node));
-    } catch (const std::bad_alloc&) {
-      return nullptr;
-    }
+  Status OpenRequest(const std::wstring& method, const std::wstring& objectName,
+                     std::unique_ptr<HttpRequest>* request) override {
+    return Wrap<Win32HttpRequest>(
+        node_,
+        ::WinHttpOpenRequest(node_->handle.get(), method.c_str(), objectName.c_str(), nullptr,
+                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0),
+        request);
   }
 
  private:
@@ -111,14 +112,10 @@ class Win32HttpSession : public HttpSession {
  public:
   explicit Win32HttpSession(std::shared_ptr<InternetNode> node) : node_(std::move(node)) {}
 
-  std::unique_ptr<HttpConnection> Connect(const std::wstring& host, uint16_t port) override {
-    auto node = MakeNode(node_, ::WinHttpConnect(node_->handle.get(), host.c_str(), port, 0));
-    if (!node) return nullptr;
-    try {
-      return std::make_unique<Win32HttpConnection>(std::move(node));
-    } catch (const std::bad_alloc&) {
-      return nullptr;
-    }
+  Status Connect(const std::wstring& host, uint16_t port,
+                 std::unique_ptr<HttpConnection>* connection) override {
+    return Wrap<Win32HttpConnection>(
+        node_, ::WinHttpConnect(node_->handle.get(), host.c_str(), port, 0), connection);
   }
 
  private:
@@ -127,15 +124,11 @@ class Win32HttpSession : public HttpSession {
 
 }  // namespace
 
-std::unique_ptr<HttpSession> Win32Http::Open(const std::wstring& userAgent) {
-  auto node = MakeNode(nullptr, ::WinHttpOpen(userAgent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                              WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!node) return nullptr;
-  try {
-    return std::make_unique<Win32HttpSession>(std::move(node));
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+Status Win32Http::Open(const std::wstring& userAgent, std::unique_ptr<HttpSession>* session) {
+  return Wrap<Win32HttpSession>(nullptr,
+                                ::WinHttpOpen(userAgent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                              WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0),
+                                session);
 }
 
 }  // namespace vantrel

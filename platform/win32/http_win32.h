@@ -8,7 +8,7 @@ namespace vantrel {
 class Win32Http : public Http {
  public:
   Win32Http() = default;
-  std::unique_ptr<HttpSession> Open(const std::wstring& userAgent) override;
+  Status Open(const std::wstring& userAgent, std::unique_ptr<HttpSession>* session) override;
 };
 
 }  // namespace vantrel

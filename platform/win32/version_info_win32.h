@@ -8,7 +8,7 @@ namespace vantrel {
 class Win32VersionInfo : public VersionInfo {
  public:
   Win32VersionInfo() = default;
-  bool QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override;
+  Status QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override;
 };
 
 }  // namespace vantrel

@@ -15,11 +15,11 @@ namespace vantrel::testing {
 // string table; an empty version stands for a program without one.
 class FakeVersionInfo : public VersionInfo {
  public:
-  bool QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override {
+  Status QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override {
     if (subBlock != L"\\StringFileInfo\\040904b0\\ProductVersion" || productVersion.empty())
-      return false;
+      return Status(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
     *value = productVersion;
-    return true;
+    return Status::Ok();
   }
   std::wstring productVersion = L"3.1.0.0";
 };

@@ -5,6 +5,9 @@
 namespace vantrel::testing {
 namespace {
 
+// WinHTTP's ERROR_WINHTTP_TIMEOUT, for every scripted failure.
+constexpr Status kFailed{12002};
+
 // The session, the connection and the request alike: each counts itself
 // among the open handles while it lives.
 class FakeHandle : public HttpSession, public HttpConnection, public HttpRequest {
@@ -12,37 +15,44 @@ class FakeHandle : public HttpSession, public HttpConnection, public HttpRequest
   explicit FakeHandle(FakeHttp& http) : http_(http) { ++http_.openHandles; }
   ~FakeHandle() override { --http_.openHandles; }
 
-  std::unique_ptr<HttpConnection> Connect(const std::wstring& host, uint16_t port) override {
+  Status Connect(const std::wstring& host, uint16_t port,
+                 std::unique_ptr<HttpConnection>* connection) override {
     http_.host = host;
     http_.port = port;
-    return std::make_unique<FakeHandle>(http_);
+    *connection = std::make_unique<FakeHandle>(http_);
+    return Status::Ok();
   }
-  std::unique_ptr<HttpRequest> OpenRequest(const std::wstring& method,
-                                           const std::wstring& objectName) override {
+  Status OpenRequest(const std::wstring& method, const std::wstring& objectName,
+                     std::unique_ptr<HttpRequest>* request) override {
     http_.method = method;
     http_.objectName = objectName;
-    return std::make_unique<FakeHandle>(http_);
+    *request = std::make_unique<FakeHandle>(http_);
+    return Status::Ok();
   }
-  bool Send() override { return true; }
-  bool ReceiveResponse() override { return !http_.Fails(FakeHttp::Step::kReceiveResponse); }
-  bool QueryStatusCode(uint32_t* status) override { return *status = http_.status, true; }
-  bool QueryDataAvailable(uint32_t* bytes) override {
-    if (http_.Fails(FakeHttp::Step::kQueryDataAvailable, piece_)) return false;
+  Status Send() override { return Status::Ok(); }
+  Status ReceiveResponse() override { return Result(FakeHttp::Step::kReceiveResponse); }
+  Status QueryStatusCode(uint32_t* status) override {
+    *status = http_.status;
+    return Status::Ok();
+  }
+  Status QueryDataAvailable(uint32_t* bytes) override {
+    if (http_.Fails(FakeHttp::Step::kQueryDataAvailable, piece_)) return kFailed;
     *bytes = static_cast<uint32_t>(piece_ < http_.pieces.size() ? Rest().size() : 0);
-    return true;
+    return Status::Ok();
   }
-  bool ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
-    if (http_.Fails(FakeHttp::Step::kReadData, piece_)) return false;
+  Status ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
+    if (http_.Fails(FakeHttp::Step::kReadData, piece_)) return kFailed;
     const std::string taken =
         piece_ < http_.pieces.size() ? Rest().substr(0, capacity) : std::string();
     data->insert(data->end(), taken.begin(), taken.end());
     *bytesRead = static_cast<uint32_t>(taken.size());
     offset_ += taken.size();
     if (piece_ < http_.pieces.size() && Rest().empty()) ++piece_, offset_ = 0;
-    return true;
+    return Status::Ok();
   }
 
  private:
+  Status Result(FakeHttp::Step step) const { return http_.Fails(step) ? kFailed : Status::Ok(); }
   std::string Rest() const { return http_.pieces[piece_].substr(offset_); }
   FakeHttp& http_;
   size_t piece_ = 0, offset_ = 0;
@@ -50,10 +60,11 @@ class FakeHandle : public HttpSession, public HttpConnection, public HttpRequest
 
 }  // namespace
 
-std::unique_ptr<HttpSession> FakeHttp::Open(const std::wstring& agent) {
+Status FakeHttp::Open(const std::wstring& agent, std::unique_ptr<HttpSession>* session) {
   userAgent = agent;
-  if (Fails(Step::kOpen)) return nullptr;
-  return std::make_unique<FakeHandle>(*this);
+  if (Fails(Step::kOpen)) return kFailed;
+  *session = std::make_unique<FakeHandle>(*this);
+  return Status::Ok();
 }
 
 }  // namespace vantrel::testing

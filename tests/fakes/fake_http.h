@@ -21,7 +21,7 @@ class FakeHttp : public Http {
     kReadData,            // at the piece `failAtPiece`
   };
 
-  std::unique_ptr<HttpSession> Open(const std::wstring& userAgent) override;
+  Status Open(const std::wstring& userAgent, std::unique_ptr<HttpSession>* session) override;
 
   // The reply. Each piece is what one availability query reports; a read
   // takes at most the rest of the current piece.
