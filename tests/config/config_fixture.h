@@ -61,12 +61,6 @@ class ConfigTest : public ::testing::Test, protected DialogHolder, protected Fak
     }
     OnFormCommand(ports, id);
   }
-  void SetFormats(const Strings& items, int selected) {
-    dialog.ComboResetContent(IDC_FORMAT_BOX);
-    for (const std::wstring& item : items) dialog.ComboAddString(IDC_FORMAT_BOX, item);
-    dialog.ComboSetCurSel(IDC_FORMAT_BOX, selected);
-  }
-
   // The check boxes, radios and edits in one line: 1/0 for check states,
   // edits quoted, "-" before a disabled one.
   std::wstring Form() {

@@ -28,27 +28,6 @@ TEST_F(ConfigTest, StatusLineShowsTheWordOfEachStateOrNa) {
   }
 }
 
-TEST_F(ConfigTest, EachRequestOpensWithItsOwnAccessRights) {
-  scm.queriesUntilRunning = 1;
-
-  RefreshServiceStatus(ports);
-  StartServiceAndWait(ports);  // polls once
-  SendReloadSettings(ports);
-
-  std::wstring opens;
-  for (const auto& open : scm.opens) {
-    wchar_t access[16];
-    swprintf(access, 16, L"%X ", open.access);
-    opens += access + open.name + L",";
-  }
-  EXPECT_EQ(opens,
-            L"80000000 ,80000000 Vantrel,"                // the status: GENERIC_READ
-            L"1 ,10 Vantrel,80000000 ,80000000 Vantrel,"  // connect, start; its poll
-            L"1 ,100 Vantrel,");                          // connect, user-defined control
-  EXPECT_EQ(scm.controlsSent, (std::vector<uint32_t>{200}));
-  EXPECT_EQ(scm.openHandles, 0);
-}
-
 // A service that never starts is polled at 0, 500, ..., 5000 ms: eleven
 // times, also when the tick count wraps during the wait or the deadline
 // itself wraps.

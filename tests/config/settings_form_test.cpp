@@ -98,48 +98,38 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
   EXPECT_EQ(registry.ValueNames(RegistryRoot::kLocalMachine, kSettingsKeyPath).size(), 9u);
 }
 
-// The box starts as {"%username% A", "B"} with the first selected; only a
-// text it does not hold in any case is appended, then selected. A text
-// longer than the 1,024-unit buffer is added whole.
-TEST_F(ConfigTest, AddNamingFormatAppendsOnlyNewTexts) {
+// The green + appends a typed text the box does not hold in any case (a
+// text longer than the 1,024-unit buffer whole) and selects it; the red -
+// removes the selection and selects the entry before it, or the new first.
+TEST_F(ConfigTest, FormatButtonsAddOnlyNewTextsAndRemoveTheSelection) {
   const std::wstring longText(2000, L'z');
-  const struct {
-    std::wstring typed;
-    Strings list;
-    int selected;
-  } cases[] = {
-      {L"", {L"%username% A", L"B"}, 0},
-      {L"%USERNAME% a", {L"%username% A", L"B"}, 0},
-      {L"C", {L"%username% A", L"B", L"C"}, 2},
-      {longText, {L"%username% A", L"B", longText}, 2},
-  };
-  for (const auto& c : cases) {
-    SetFormats({L"%username% A", L"B"}, 0);
-    dialog.SetText(IDC_FORMAT_BOX, c.typed);
-    Click(IDC_ADD_FORMAT);
-    EXPECT_EQ(Formats(), c.list) << c.list.size();
-    EXPECT_EQ(dialog.ComboGetCurSel(IDC_FORMAT_BOX), c.selected) << c.list.size();
-  }
-}
-
-// The selection goes; the entry before it (or the new first) is selected.
-TEST_F(ConfigTest, RemoveNamingFormatRemovesTheSelection) {
+  const Strings ab = {L"%username% A", L"B"};
   const struct {
     Strings before;
     int selected;
+    std::wstring typed;  // for the +
+    int button;
     Strings after;
     int selectedAfter;
   } cases[] = {
-      {{L"a", L"b"}, -1, {L"a", L"b"}, -1},
-      {{L"a", L"b", L"c"}, 0, {L"b", L"c"}, 0},
-      {{L"a", L"b", L"c", L"d"}, 3, {L"a", L"b", L"c"}, 2},
-      {{L"a"}, 0, {}, -1},
+      {ab, 0, L"", IDC_ADD_FORMAT, ab, 0},
+      {ab, 0, L"%USERNAME% a", IDC_ADD_FORMAT, ab, 0},
+      {ab, 0, L"C", IDC_ADD_FORMAT, {L"%username% A", L"B", L"C"}, 2},
+      {ab, 0, longText, IDC_ADD_FORMAT, {L"%username% A", L"B", longText}, 2},
+      {ab, -1, L"", IDC_REMOVE_FORMAT, ab, -1},
+      {{L"a", L"b", L"c"}, 0, L"", IDC_REMOVE_FORMAT, {L"b", L"c"}, 0},
+      {{L"a", L"b", L"c", L"d"}, 3, L"", IDC_REMOVE_FORMAT, {L"a", L"b", L"c"}, 2},
+      {{L"a"}, 0, L"", IDC_REMOVE_FORMAT, {}, -1},
   };
-  for (const auto& c : cases) {
-    SetFormats(c.before, c.selected);
-    Click(IDC_REMOVE_FORMAT);
-    EXPECT_EQ(Formats(), c.after) << c.selected;
-    EXPECT_EQ(dialog.ComboGetCurSel(IDC_FORMAT_BOX), c.selectedAfter) << c.selected;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    dialog.ComboResetContent(IDC_FORMAT_BOX);
+    for (const std::wstring& item : c.before) dialog.ComboAddString(IDC_FORMAT_BOX, item);
+    dialog.ComboSetCurSel(IDC_FORMAT_BOX, c.selected);
+    if (c.button == IDC_ADD_FORMAT) dialog.SetText(IDC_FORMAT_BOX, c.typed);
+    Click(c.button);
+    EXPECT_EQ(Formats(), c.after) << i;
+    EXPECT_EQ(dialog.ComboGetCurSel(IDC_FORMAT_BOX), c.selectedAfter) << i;
   }
 }
 

@@ -4,6 +4,7 @@
 // person (message boxes, pages, EndDialog) goes to a UserReplies script.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "config/dialog_controls.h"
+#include "platform/text.h"
 
 namespace vantrel::testing {
 
@@ -36,44 +38,6 @@ struct UserReplies {
 
 class FakeDialog : public DialogControls {
  public:
-  explicit FakeDialog(UserReplies& replies) : replies_(replies) {}
-
-  bool IsChecked(int id) override { return controls[id].checked; }
-  void SetChecked(int id, bool checked) override { controls[id].checked = checked; }
-  void Enable(int id, bool enable) override { controls[id].enabled = enable; }
-  bool IsEnabled(int id) override { return controls[id].enabled; }
-  std::wstring GetText(int id, int capacity) override;
-  void SetText(int id, const std::wstring& text) override { controls[id].text = text; }
-  int GetTextLength(int id) override { return static_cast<int>(controls[id].text.size()); }
-  std::wstring ReadText(int id, int capacity) override { return GetText(id, capacity); }
-
-  int ComboAddString(int id, const std::wstring& text) override;
-  void ComboResetContent(int id) override;
-  int ComboFindStringExact(int id, int startIndex, const std::wstring& text) override;
-  int ComboSetCurSel(int id, int index) override;
-  int ComboGetCurSel(int id) override { return combos[id].curSel; }
-  int ComboDeleteString(int id, int index) override;
-  int ComboGetCount(int id) override { return static_cast<int>(combos[id].items.size()); }
-  int ComboGetLbTextLen(int id, int index) override;
-  std::wstring ComboGetLbText(int id, int index) override;
-
-  void ListSetExtendedStyle(int, uint32_t, uint32_t) override {}
-  bool ListInsertFullWidthColumn(int) override { return true; }
-  void ListDeleteAllItems(int id) override { lists[id].clear(); }
-  int ListFindItem(int id, int startIndex, const std::wstring& text) override;
-  int ListInsertItem(int id, int index, const std::wstring& text) override;
-  bool ListSetItemState(int id, int index, uint32_t state, uint32_t mask) override;
-  int ListGetItemCount(int id) override { return static_cast<int>(lists[id].size()); }
-  bool ListGetItem(int id, int index, int capacity, uint32_t stateMask, std::wstring* text,
-                   uint32_t* state) override;
-
-  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
-                     uint32_t type) override {
-    return replies_.Answer(text, caption, type);
-  }
-  void OpenUrl(const std::wstring& url) override { replies_.openedUrls.push_back(url); }
-  void EndDialog(intptr_t result) override { replies_.endDialogResults.push_back(result); }
-
   struct Control {
     bool checked = false;
     bool enabled = true;
@@ -93,7 +57,107 @@ class FakeDialog : public DialogControls {
   std::map<int, Combo> combos;
   std::map<int, std::vector<ListItem>> lists;
 
+  explicit FakeDialog(UserReplies& replies) : replies_(replies) {}
+
+  bool IsChecked(int id) override { return controls[id].checked; }
+  void SetChecked(int id, bool checked) override { controls[id].checked = checked; }
+  void Enable(int id, bool enable) override { controls[id].enabled = enable; }
+  bool IsEnabled(int id) override { return controls[id].enabled; }
+  std::wstring GetText(int id, int capacity) override { return Cut(controls[id].text, capacity); }
+  void SetText(int id, const std::wstring& text) override { controls[id].text = text; }
+  int GetTextLength(int id) override { return static_cast<int>(controls[id].text.size()); }
+  std::wstring ReadText(int id, int capacity) override { return GetText(id, capacity); }
+
+  int ComboAddString(int id, const std::wstring& text) override {
+    if (combos[id].refuseAdds) return dialog_value::kCbErrSpace;
+    combos[id].items.push_back(text);
+    return static_cast<int>(combos[id].items.size() - 1);
+  }
+  void ComboResetContent(int id) override {
+    combos[id] = Combo{{}, -1, combos[id].refuseAdds};
+    controls[id].text.clear();
+  }
+  // The form always searches the whole box, from the start.
+  int ComboFindStringExact(int id, int, const std::wstring& text) override {
+    return Find(combos[id].items, text, [](const std::wstring& item) { return item; });
+  }
+  // A valid index selects the entry and copies it into the edit field; -1 or
+  // an index out of range clears both and answers CB_ERR.
+  int ComboSetCurSel(int id, int index) override {
+    const bool valid = InRange(combos[id].items, index);
+    combos[id].curSel = valid ? index : -1;
+    controls[id].text = valid ? combos[id].items[index] : L"";
+    return valid ? index : dialog_value::kCbErr;
+  }
+  int ComboGetCurSel(int id) override { return combos[id].curSel; }
+  int ComboDeleteString(int id, int index) override {
+    Combo& combo = combos[id];
+    if (!InRange(combo.items, index)) return dialog_value::kCbErr;
+    combo.items.erase(combo.items.begin() + index);
+    combo.curSel = combo.curSel == index ? -1 : combo.curSel - (combo.curSel > index);
+    return static_cast<int>(combo.items.size());
+  }
+  int ComboGetCount(int id) override { return static_cast<int>(combos[id].items.size()); }
+  int ComboGetLbTextLen(int id, int index) override {
+    return InRange(combos[id].items, index) ? static_cast<int>(combos[id].items[index].size())
+                                            : dialog_value::kCbErr;
+  }
+  std::wstring ComboGetLbText(int id, int index) override {
+    return InRange(combos[id].items, index) ? combos[id].items[index] : std::wstring();
+  }
+
+  void ListSetExtendedStyle(int, uint32_t, uint32_t) override {}
+  bool ListInsertFullWidthColumn(int) override { return true; }
+  void ListDeleteAllItems(int id) override { lists[id].clear(); }
+  int ListFindItem(int id, int, const std::wstring& text) override {
+    return Find(lists[id], text, [](const ListItem& item) { return item.text; });
+  }
+  int ListInsertItem(int id, int index, const std::wstring& text) override {
+    if (index < 0) return -1;
+    const size_t at = std::min(static_cast<size_t>(index), lists[id].size());
+    lists[id].insert(lists[id].begin() + static_cast<std::ptrdiff_t>(at), ListItem{text, 0});
+    return static_cast<int>(at);
+  }
+  bool ListSetItemState(int id, int index, uint32_t state, uint32_t mask) override {
+    if (!InRange(lists[id], index)) return false;
+    lists[id][index].state = (lists[id][index].state & ~mask) | (state & mask);
+    return true;
+  }
+  int ListGetItemCount(int id) override { return static_cast<int>(lists[id].size()); }
+  bool ListGetItem(int id, int index, int capacity, uint32_t stateMask, std::wstring* text,
+                   uint32_t* state) override {
+    if (!InRange(lists[id], index)) return false;
+    *text = Cut(lists[id][index].text, capacity);
+    *state = lists[id][index].state & stateMask;
+    return true;
+  }
+
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                     uint32_t type) override {
+    return replies_.Answer(text, caption, type);
+  }
+  void OpenUrl(const std::wstring& url) override { replies_.openedUrls.push_back(url); }
+  void EndDialog(intptr_t result) override { replies_.endDialogResults.push_back(result); }
+
  private:
+  // What a buffer of `capacity` units receives: at most capacity - 1
+  // characters and the terminator.
+  static std::wstring Cut(const std::wstring& text, int capacity) {
+    return capacity <= 0 ? std::wstring() : text.substr(0, static_cast<size_t>(capacity - 1));
+  }
+  template <typename T>
+  static bool InRange(const std::vector<T>& items, int index) {
+    return index >= 0 && static_cast<size_t>(index) < items.size();
+  }
+  // The first entry whose text equals `text` whatever its case; -1 (CB_ERR)
+  // when none does.
+  template <typename T, typename TextOf>
+  static int Find(const std::vector<T>& items, const std::wstring& text, TextOf textOf) {
+    for (size_t i = 0; i < items.size(); ++i)
+      if (EqualsIgnoringAsciiCase(textOf(items[i]), text)) return static_cast<int>(i);
+    return -1;
+  }
+
   UserReplies& replies_;
 };
 

@@ -1,14 +1,12 @@
-// A tiny HTTP server on 127.0.0.1 and an ephemeral port, run on its own
-// thread, that answers every request with the reply the test set last: its
-// pieces 300 ms apart, or no answer at all for none. One connection at a
-// time; each is closed after its reply.
+// A tiny HTTP server on 127.0.0.1 and an ephemeral port, on its own thread,
+// that answers each connection with one fixed reply: its pieces 300 ms
+// apart, or nothing at all for none. It records each request's head.
 #pragma once
 
 #include <windows.h>
 #include <winsock2.h>
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,13 +23,8 @@ class LoopbackHttpServer {
            "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
            "\r\nConnection: close\r\n\r\n" + body;
   }
-  // A 200 whose last five bytes come later than the rest.
-  static Reply Slow(const std::string& body) {
-    const std::string whole = Response(200, "OK", body);
-    return {whole.substr(0, whole.size() - 5), whole.substr(whole.size() - 5)};
-  }
 
-  LoopbackHttpServer() {
+  explicit LoopbackHttpServer(Reply reply = {}) : reply_(std::move(reply)) {
     WSADATA data;
     ::WSAStartup(MAKEWORD(2, 2), &data);
     listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -45,8 +38,8 @@ class LoopbackHttpServer {
       return;  // port() stays 0
     }
     port_ = ntohs(address.sin_port);
+    // Ends when the destructor closes the listener.
     thread_ = std::thread([this] {
-      // Ends when the destructor closes the listener.
       for (SOCKET client; (client = ::accept(listener_, nullptr, nullptr)) != INVALID_SOCKET;) {
         Answer(client);
         ::closesocket(client);
@@ -60,15 +53,9 @@ class LoopbackHttpServer {
   }
 
   uint16_t port() const { return port_; }
-  void SetReply(Reply reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    reply_ = std::move(reply);
-  }
-  // The head of every request received so far (request line and headers).
-  std::vector<std::string> requests() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return requests_;
-  }
+  // Read only once the server thread is done with the request (after the
+  // client has its reply).
+  const std::vector<std::string>& requests() const { return requests_; }
 
  private:
   void Answer(SOCKET client) {
@@ -79,25 +66,19 @@ class LoopbackHttpServer {
       if (got <= 0) return;
       head.append(buffer, got);
     }
-    Reply reply;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      requests_.push_back(head.substr(0, head.find("\r\n\r\n")));
-      reply = reply_;
-    }
-    for (size_t i = 0; i < reply.size(); ++i) {
+    requests_.push_back(head.substr(0, head.find("\r\n\r\n")));
+    for (size_t i = 0; i < reply_.size(); ++i) {
       if (i > 0) ::Sleep(300);
-      if (::send(client, reply[i].data(), static_cast<int>(reply[i].size()), 0) < 0) return;
+      if (::send(client, reply_[i].data(), static_cast<int>(reply_[i].size()), 0) < 0) return;
     }
     // A graceful close: the request was read in full, so nothing unread
     // turns the close into a reset and the client gets every byte.
     ::shutdown(client, SD_SEND);
   }
 
+  const Reply reply_;
   SOCKET listener_ = INVALID_SOCKET;
   uint16_t port_ = 0;
-  mutable std::mutex mutex_;
-  Reply reply_;
   std::vector<std::string> requests_;
   std::thread thread_;
 };
