@@ -37,7 +37,7 @@ bool Win32Accounts::SidToText(const std::vector<uint8_t>& sid, std::wstring* tex
   PSID binary = const_cast<uint8_t*>(sid.data());
   if (!::IsValidSid(binary)) return false;
 
-  win32::unique_local_mem<wchar_t> converted;
+  win32::unique_hlocal_ptr<wchar_t> converted;
   if (!::ConvertSidToStringSidW(binary, converted.put()) || !converted) return false;
   try {
     *text = converted.get();

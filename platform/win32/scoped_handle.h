@@ -1,12 +1,12 @@
 // One move-only owner for every kind of Win32 handle the adapters hold. The
 // traits say which value means "none" and how to close; aliases carry WIL's
-// names so the call sites read the same as in WIL-based code.
+// names so the call sites read the same as in WIL-based code. The traits of
+// handles from another system library (WinHTTP, the spooler, Terminal
+// Services) live in scoped_handle_<library>.h, so an adapter includes only
+// its own library's header.
 #pragma once
 
 #include <windows.h>
-#include <winhttp.h>
-#include <winspool.h>
-#include <wtsapi32.h>
 
 #include <utility>
 
@@ -87,25 +87,6 @@ struct ServiceHandle {
   static void Close(Handle h) { ::CloseServiceHandle(h); }
 };
 
-struct InternetHandle {
-  using Handle = HINTERNET;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::WinHttpCloseHandle(h); }
-};
-
-struct PrinterHandle {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::ClosePrinter(h); }
-};
-
-template <typename T>
-struct WtsMemory {
-  using Handle = T*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::WTSFreeMemory(h); }
-};
-
 template <typename T>
 struct LocalMemory {
   using Handle = T*;
@@ -119,11 +100,7 @@ using unique_handle = GenericScopedHandle<traits::KernelHandle>;
 using unique_hfile = GenericScopedHandle<traits::FileHandle>;
 using unique_hkey = GenericScopedHandle<traits::RegistryKey>;
 using unique_schandle = GenericScopedHandle<traits::ServiceHandle>;
-using unique_hinternet = GenericScopedHandle<traits::InternetHandle>;
-using unique_printer = GenericScopedHandle<traits::PrinterHandle>;
 template <typename T = void>
-using unique_wts_memory = GenericScopedHandle<traits::WtsMemory<T>>;
-template <typename T = void>
-using unique_local_mem = GenericScopedHandle<traits::LocalMemory<T>>;
+using unique_hlocal_ptr = GenericScopedHandle<traits::LocalMemory<T>>;
 
 }  // namespace vantrel::win32

@@ -7,14 +7,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/scoped_handle.h"
+#include "platform/win32/scoped_handle_spooler.h"
 
 namespace vantrel {
 namespace {
 
 class Win32PrinterHandle : public PrinterHandle {
  public:
-  explicit Win32PrinterHandle(win32::unique_printer printer) : printer_(std::move(printer)) {}
+  explicit Win32PrinterHandle(win32::unique_hprinter printer) : printer_(std::move(printer)) {}
 
   int32_t DeletePrinter(uint32_t* lastError) override {
     const BOOL deleted = ::DeletePrinter(printer_.get());
@@ -49,7 +49,7 @@ class Win32PrinterHandle : public PrinterHandle {
   }
 
  private:
-  win32::unique_printer printer_;
+  win32::unique_hprinter printer_;
 };
 
 }  // namespace
@@ -57,7 +57,7 @@ class Win32PrinterHandle : public PrinterHandle {
 std::unique_ptr<PrinterHandle> Win32Spooler::OpenByName(const std::wstring& name,
                                                         uint32_t desiredAccess) {
   PRINTER_DEFAULTSW defaults{nullptr, nullptr, desiredAccess};
-  win32::unique_printer printer;
+  win32::unique_hprinter printer;
   if (!::OpenPrinterW(const_cast<LPWSTR>(name.c_str()), printer.put(), &defaults)) return nullptr;
   try {
     return std::make_unique<Win32PrinterHandle>(std::move(printer));

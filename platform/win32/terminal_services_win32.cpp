@@ -8,14 +8,14 @@
 #include <cwchar>
 #include <new>
 
-#include "platform/win32/scoped_handle.h"
+#include "platform/win32/scoped_handle_wts.h"
 
 namespace vantrel {
 
 WtsQueryResult Win32TerminalServices::QuerySessionInformation(uint32_t sessionId,
                                                               WtsInfoClass infoClass) {
   WtsQueryResult result;
-  win32::unique_wts_memory<wchar_t> buffer;
+  win32::unique_wtsmem_ptr<wchar_t> buffer;
   DWORD bytes = 0;
   // Some implementations (Wine's among them) fail without setting an error;
   // clearing it first keeps a stale code from being reported as the cause.

@@ -21,7 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/product.h"
+#include "platform/win32/scoped_handle.h"
+
 namespace {
+
+using vantrel::win32::unique_schandle;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
@@ -56,13 +61,6 @@ int Fail(const wchar_t* call) {
   return kExitFailed;
 }
 
-struct ScHandle {
-  SC_HANDLE h = nullptr;
-  ~ScHandle() {
-    if (h) CloseServiceHandle(h);
-  }
-};
-
 int Usage() {
   fwprintf(stderr,
            L"usage: scctl [-s NAME] start [ARGS...] | stop | pause | continue | interrogate |"
@@ -71,7 +69,7 @@ int Usage() {
 }
 
 int Run(int argc, wchar_t** argv) {
-  std::wstring name = L"Vantrel";
+  std::wstring name = vantrel::kServiceName;
   int i = 1;
   if (i + 1 < argc && wcscmp(argv[i], L"-s") == 0) {
     name = argv[i + 1];
@@ -80,19 +78,17 @@ int Run(int argc, wchar_t** argv) {
   if (i >= argc) return Usage();
   std::wstring command = argv[i++];
 
-  ScHandle manager;
-  manager.h = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!manager.h) return Fail(L"OpenSCManagerW");
-  ScHandle service;
-  service.h =
-      OpenServiceW(manager.h, name.c_str(),
-                   SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_START | SERVICE_STOP |
-                       SERVICE_PAUSE_CONTINUE | SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL);
-  if (!service.h) return Fail(L"OpenServiceW");
+  unique_schandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return Fail(L"OpenSCManagerW");
+  unique_schandle service(OpenServiceW(manager.get(), name.c_str(),
+                                       SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_START |
+                                           SERVICE_STOP | SERVICE_PAUSE_CONTINUE |
+                                           SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL));
+  if (!service) return Fail(L"OpenServiceW");
 
   if (command == L"start") {
     std::vector<const wchar_t*> args(argv + i, argv + argc);
-    if (!StartServiceW(service.h, static_cast<DWORD>(args.size()),
+    if (!StartServiceW(service.get(), static_cast<DWORD>(args.size()),
                        args.empty() ? nullptr : args.data())) {
       return Fail(L"StartServiceW");
     }
@@ -101,7 +97,7 @@ int Run(int argc, wchar_t** argv) {
 
   if (command == L"query") {
     SERVICE_STATUS status{};
-    if (!QueryServiceStatus(service.h, &status)) return Fail(L"QueryServiceStatus");
+    if (!QueryServiceStatus(service.get(), &status)) return Fail(L"QueryServiceStatus");
     PrintStatus(status);
     return kExitOk;
   }
@@ -109,8 +105,8 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"pid") {
     SERVICE_STATUS_PROCESS status{};
     DWORD needed = 0;
-    if (!QueryServiceStatusEx(service.h, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                              sizeof(status), &needed)) {
+    if (!QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
+                              reinterpret_cast<BYTE*>(&status), sizeof(status), &needed)) {
       return Fail(L"QueryServiceStatusEx");
     }
     wprintf(L"%lu\n", status.dwProcessId);
@@ -121,10 +117,11 @@ int Run(int argc, wchar_t** argv) {
     // Sized by a first call; 8-byte units keep the structure aligned.
     const bool failure = command == L"failure";
     auto query = [&](void* buffer, DWORD size, DWORD* needed) {
-      return failure ? QueryServiceConfig2W(service.h, SERVICE_CONFIG_FAILURE_ACTIONS,
-                                            static_cast<BYTE*>(buffer), size, needed)
-                     : QueryServiceConfigW(service.h, static_cast<QUERY_SERVICE_CONFIGW*>(buffer),
-                                           size, needed);
+      return failure
+                 ? QueryServiceConfig2W(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS,
+                                        static_cast<BYTE*>(buffer), size, needed)
+                 : QueryServiceConfigW(service.get(), static_cast<QUERY_SERVICE_CONFIGW*>(buffer),
+                                       size, needed);
     };
     const wchar_t* call = failure ? L"QueryServiceConfig2W" : L"QueryServiceConfigW";
     DWORD needed = 0;
@@ -156,7 +153,7 @@ int Run(int argc, wchar_t** argv) {
     DWORD last = 0;
     for (;;) {
       SERVICE_STATUS status{};
-      if (!QueryServiceStatus(service.h, &status)) return Fail(L"QueryServiceStatus");
+      if (!QueryServiceStatus(service.get(), &status)) return Fail(L"QueryServiceStatus");
       if (status.dwCurrentState != last) {
         PrintStatus(status);
         last = status.dwCurrentState;
@@ -187,7 +184,7 @@ int Run(int argc, wchar_t** argv) {
     return Usage();
   }
   SERVICE_STATUS status{};
-  if (!ControlService(service.h, code, &status)) return Fail(L"ControlService");
+  if (!ControlService(service.get(), code, &status)) return Fail(L"ControlService");
   PrintStatus(status);
   return kExitOk;
 }
