@@ -75,9 +75,7 @@ int RunProcess() {
 
   bool debugMode = false;
   int argc = 0;
-  if (win32::GenericScopedHandle<win32::traits::LocalMemory<LPWSTR>> argv(
-          CommandLineToArgvW(GetCommandLineW(), &argc));
-      argv) {
+  if (win32::unique_hlocal_ptr<LPWSTR> argv(CommandLineToArgvW(GetCommandLineW(), &argc)); argv) {
     std::vector<std::wstring> args(argv.get(), argv.get() + argc);
     debugMode = IsDebugCommandLine(args);
     if (IsPreviewCommandLine(args)) {
