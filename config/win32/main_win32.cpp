@@ -16,7 +16,7 @@
 #include "config/settings_form.h"
 #include "config/vendor_pages.h"
 #include "config/win32/dialog_controls_win32.h"
-#include "config/win32/gdi_handles.h"
+#include "config/win32/scoped_handle_gdi.h"
 #include "config/win32/resource_bitmap_wrapper.h"
 #include "platform/win32/http_win32.h"
 #include "platform/win32/registry_win32.h"

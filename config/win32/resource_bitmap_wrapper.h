@@ -1,7 +1,7 @@
 // A PNG resource decoded into a GDI+ bitmap for a button image.
 #pragma once
 
-#include "config/win32/gdi_handles.h"
+#include "config/win32/scoped_handle_gdi.h"
 
 namespace vantrel {
 
