@@ -9,6 +9,7 @@
 #include <future>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 #include "service/log.h"
 #include "service/service_entry.h"
@@ -155,21 +156,20 @@ TEST(CommandLineTest, DebugAndPreview) {
 // restarted. The tick's FILETIME loses its fraction of a second.
 TEST_F(HostTest, TickPacing) {
   constexpr int64_t kEpoch = 116444736000000000;  // 1970-01-01 as a FILETIME
-  const struct {
-    int64_t elapsed;
-    bool pass, clockReset;
-  } cases[] = {{300, true, false},
-               {301, false, false},
-               {18000, false, false},
-               {18001, true, true},
-               {-100000, true, false}};
-  for (const auto& c : cases) {
+  // Seconds since the last logon (negative: the clock was set back); whether
+  // a pass runs; whether the clock restarts.
+  const std::tuple<int64_t, bool, bool> cases[] = {{300, true, false},
+                                                   {301, false, false},
+                                                   {18000, false, false},
+                                                   {18001, true, true},
+                                                   {-100000, true, false}};
+  for (const auto& [elapsed, pass, clockReset] : cases) {
     auto context = MakeContext(1000000);
     host.now = 2000000;  // "now" differs from the tick time on purpose
-    const auto tick = static_cast<uint64_t>(kEpoch + (1000000 + c.elapsed) * 10000000 + 9999999);
+    const auto tick = static_cast<uint64_t>(kEpoch + (1000000 + elapsed) * 10000000 + 9999999);
     context->OnTimerTick(FileTimeToUnixSeconds(uint32_t(tick), uint32_t(tick >> 32)));
-    EXPECT_EQ(host.journal->text, c.pass ? L"pass" : L"") << c.elapsed;
-    EXPECT_EQ(context->LastLogonTime(), c.clockReset ? 2000000 : 1000000) << c.elapsed;
+    EXPECT_EQ(host.journal->text, pass ? L"pass" : L"") << elapsed;
+    EXPECT_EQ(context->LastLogonTime(), clockReset ? 2000000 : 1000000) << elapsed;
   }
 }
 
@@ -232,8 +232,8 @@ TEST_F(HostTest, Runs) {
     std::wstring transcript;
   } cases[] = {
       {withLog, {}, logged + full},
-      {{L"withlog"}, {}, full},  // the service name is no parameter
-      {plain, [&] { host.eventFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
+      // The service name is no parameter.
+      {{L"withlog"}, [&] { host.eventFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
       {plain, [&] { host.eventFailure = Status(0); }, L"2 0 0 1 3000; 1 83 31 0 0"},
       {plain, throws, L"2 0 0 1 3000; armed; 4 83 0 0 0; 1 83 1064 0 0"},
       // Logged once, retried as limited waits end.
