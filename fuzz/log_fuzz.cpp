@@ -35,13 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&number, text.data(), std::min(text.size(), sizeof number));
     const char kind = fields[i].empty() ? 0 : fields[i][0];
     valid = valid && Utf8ToWide(text).find(L'\xFFFD') == std::wstring::npos;
-    if (kind == 'w') {
-      args.emplace_back(Utf8ToWide(text));
-    } else if (kind == 'd' || kind == 'u') {
+    if (kind == 'd' || kind == 'u')
       args.push_back(kind == 'd' ? LogArg(number) : LogArg(static_cast<uint64_t>(number)));
-    } else {
-      args.emplace_back(text);
-    }
+    else
+      args.push_back(kind == 'w' ? LogArg(Utf8ToWide(text)) : LogArg(text));
   }
   log_detail::LogPrintfImpl(format, args);
   if (valid && wide.find(L'\xFFFD') == std::wstring::npos) {
