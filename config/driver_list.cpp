@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <memory>
-#include <variant>
 
 #include "config/dialog_ids.h"
 
@@ -10,37 +9,21 @@ namespace vantrel {
 namespace {
 
 constexpr int kList = IDC_DRIVER_LIST;
-constexpr uint32_t kBatchSize = 10;
 
 // Adds the driver of every installed printer, unchecked. Any WMI failure
 // ends the enumeration with what was found so far.
 void AddInstalledDrivers(ConfigPorts& ports) {
-  std::unique_ptr<WmiLocator> locator;
-  if (hresult::Failed(ports.wmi.CreateLocator(&locator)) || !locator) return;
-  std::unique_ptr<WmiServices> services;
-  if (hresult::Failed(locator->ConnectServer(L"ROOT\\CIMV2", &services)) || !services) return;
-  std::unique_ptr<WmiEnumerator> enumerator;
-  if (hresult::Failed(services->ExecQuery(L"WQL", L"SELECT * FROM Win32_Printer",
-                                          wbem::kFlagForwardOnly, &enumerator)) ||
-      !enumerator)
+  std::unique_ptr<PrinterInventory> inventory;
+  std::unique_ptr<PrinterListing> listing;
+  if (!ports.wmi.Connect(&inventory).ok() || !inventory ||
+      !inventory->ListPrinters(L"SELECT * FROM Win32_Printer", /*toRename=*/false, &listing).ok() ||
+      !listing)
     return;
-
-  std::vector<std::unique_ptr<WmiObject>> batch;
-  for (;;) {
-    batch.clear();
-    const HResult hr = enumerator->Next(wbem::kInfinite, kBatchSize, &batch);
-    if (hresult::Failed(hr)) break;
-    for (const std::unique_ptr<WmiObject>& printer : batch) {
-      if (!printer) continue;
-      WmiValue driver;
-      if (!hresult::Failed(printer->Get(L"DriverName", &driver)) &&
-          std::holds_alternative<std::wstring>(driver)) {
-        SetDriverEntry(ports, std::get<std::wstring>(driver), false);
-      }
-    }
-    // WBEM_S_FALSE marks the last batch; an empty "full" batch would
-    // otherwise spin here for ever.
-    if (hr != hresult::kOk || batch.empty()) break;
+  std::unique_ptr<ListedPrinter> printer;
+  while (listing->Next(&printer).ok() && printer) {
+    std::wstring driver;
+    if (printer->ReadText(ListedPrinter::kDriverName, &driver).ok())
+      SetDriverEntry(ports, driver, false);
   }
 }
 

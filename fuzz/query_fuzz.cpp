@@ -6,6 +6,7 @@
 #include <set>
 
 #include "fuzz/fuzz_input.h"
+#include "platform/text.h"
 #include "service/engine/printer_query.h"
 #include "service/log.h"
 #include "tests/fakes/fake_wmi.h"
@@ -16,22 +17,16 @@ using namespace vantrel::testing;
 namespace {
 
 std::vector<std::wstring> Listed(FakeWmi& wmi, const std::wstring& query) {
-  std::unique_ptr<WmiLocator> locator;
-  std::unique_ptr<WmiServices> services;
-  std::unique_ptr<WmiEnumerator> enumerator;
-  wmi.CreateLocator(&locator);
-  locator->ConnectServer(L"ROOT\\CIMV2", &services);
-  FUZZ_CHECK(!hresult::Failed(services->ExecQuery(L"WQL", query, 0x120, &enumerator)));
+  std::unique_ptr<PrinterInventory> inventory;
+  std::unique_ptr<PrinterListing> listing;
+  FUZZ_CHECK(wmi.Connect(&inventory).ok());
+  FUZZ_CHECK(inventory->ListPrinters(query, true, &listing).ok());
   std::vector<std::wstring> names;
-  std::vector<std::unique_ptr<WmiObject>> batch;
-  do {
-    FUZZ_CHECK(!hresult::Failed(enumerator->Next(-1, 100, &batch)));
-    for (auto& printer : batch) {
-      WmiValue name;
-      printer->Get(L"DeviceID", &name);
-      names.push_back(std::get<std::wstring>(name));
-    }
-  } while (!batch.empty());
+  std::unique_ptr<ListedPrinter> printer;
+  while (listing->Next(&printer).ok() && printer) {
+    names.emplace_back();
+    FUZZ_CHECK(printer->ReadText(ListedPrinter::kDeviceId, &names.back()).ok());
+  }
   return names;
 }
 
@@ -69,19 +64,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::set<std::wstring> excludedDrivers, excludedNames, seen;
   const size_t driversIn = drivers.size() - query.driversLeftOut.size();
   const size_t namesIn = names.size() - query.namesLeftOut.size();
-  for (size_t i = 0; i < driversIn; ++i) excludedDrivers.insert(FoldCase(drivers[i]));
-  for (size_t i = 0; i < namesIn; ++i) excludedNames.insert(FoldCase(names[i]));
+  for (size_t i = 0; i < driversIn; ++i) excludedDrivers.insert(AsciiUpperCase(drivers[i]));
+  for (size_t i = 0; i < namesIn; ++i) excludedNames.insert(AsciiUpperCase(names[i]));
   std::vector<std::wstring> expected;
   for (size_t i = 0; i < drivers.size(); ++i) {
     const std::wstring name = L"\x1F" + std::to_wstring(i);
     wmi.AddPrinter(name, drivers[i], L"TS001");
-    if (!excludedDrivers.count(FoldCase(drivers[i])) && !excludedNames.count(FoldCase(name)))
+    if (!excludedDrivers.count(AsciiUpperCase(drivers[i])) && !excludedNames.count(AsciiUpperCase(name)))
       expected.push_back(name);
   }
   for (const std::wstring& name : names) {
-    if (!seen.insert(FoldCase(name)).second || name.find(L'\x1F') == 0) continue;
+    if (!seen.insert(AsciiUpperCase(name)).second || name.find(L'\x1F') == 0) continue;
     wmi.AddPrinter(name, L"\x1F", onlyTs ? L"TS002" : L"COM1");
-    if (!excludedNames.count(FoldCase(name))) expected.push_back(name);
+    if (!excludedNames.count(AsciiUpperCase(name))) expected.push_back(name);
   }
   FUZZ_CHECK(Listed(wmi, query.text) == expected);
   return 0;

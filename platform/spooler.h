@@ -1,15 +1,19 @@
 // The print spooler, for deleting the printer that holds a wanted name once
-// it is known to be a redirected printer itself.
-// Adapter: platform/win32/spooler_win32.cpp.
+// it is known to be a redirected printer itself. Statuses are Win32 error
+// codes. Adapter: platform/win32/spooler_win32.cpp.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "platform/status.h"
+
 namespace vantrel {
 
 inline constexpr uint32_t kPrinterAllAccess = 0x000F000C;
+// PRINTER_ACCESS_USE: enough to read a printer, not to delete it.
+inline constexpr uint32_t kPrinterAccessUse = 0x00000008;
 // PRINTER_ATTRIBUTE_TS: the spooler's own mark of a printer that Remote
 // Desktop redirected.
 inline constexpr uint32_t kPrinterAttributeTs = 0x00008000;
@@ -21,24 +25,22 @@ struct PrinterInfo {
   uint32_t attributes = 0;
 };
 
-// An open printer; ClosePrinter when destroyed.
+// An open printer; closed when destroyed.
 class PrinterHandle {
  public:
   virtual ~PrinterHandle() = default;
-  // DeletePrinter(handle): its BOOL result, and GetLastError() read after
-  // the call whatever its outcome.
-  virtual int32_t DeletePrinter(uint32_t* lastError) = 0;
-  // GetPrinterW(handle, 2, ...): false, with the error, when it fails.
-  virtual bool ReadInfo(PrinterInfo* info, uint32_t* lastError) = 0;
+  // DeletePrinter: the printer goes once the last handle to it closes.
+  virtual Status Delete() = 0;
+  // GetPrinterW level 2.
+  virtual Status ReadInfo(PrinterInfo* info) = 0;
 };
 
 class Spooler {
  public:
   virtual ~Spooler() = default;
-  // OpenPrinterW(name, &handle, {pDatatype null, pDevMode null, access}).
-  // Null when the open fails.
-  virtual std::unique_ptr<PrinterHandle> OpenPrinter(const std::wstring& name,
-                                                     uint32_t desiredAccess) = 0;
+  // OpenPrinterW(name, &handle, {no data type, no DEVMODE, desiredAccess}).
+  virtual Status Open(const std::wstring& name, uint32_t desiredAccess,
+                      std::unique_ptr<PrinterHandle>* printer) = 0;
 };
 
 }  // namespace vantrel

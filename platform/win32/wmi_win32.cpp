@@ -1,7 +1,6 @@
+#include "platform/win32/wmi_win32.h"
+
 #include <windows.h>
-// wingdi.h maps GetObject to GetObjectW; the port and IWbemServices both mean
-// the WMI call, so keep one spelling throughout this file.
-#undef GetObject
 
 #include <comdef.h>
 #include <oleauto.h>
@@ -9,29 +8,34 @@
 #include <wrl/client.h>
 
 #include <cstdint>
-#include <new>
+#include <memory>
 #include <utility>
 #include <vector>
-
-#include "platform/win32/wmi_win32.h"
 
 namespace vantrel {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// Runs one adapter call with the exceptions of string building turned into
-// statuses: _bstr_t throws _com_error when it cannot allocate, the standard
-// containers std::bad_alloc. Nothing may cross the port.
-template <typename F>
-HResult CatchToHResult(F&& call) {
-  try {
-    return call();
-  } catch (const _com_error&) {
-    return E_OUTOFMEMORY;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+constexpr ULONG kBatchSize = 10;
+const Status kOutOfMemory(E_OUTOFMEMORY);
+
+// CatchToStatus for COM code: _bstr_t reports a failed allocation as
+// _com_error, the standard containers as std::bad_alloc.
+template <typename Body>
+Status Guarded(Body&& body) {
+  return CatchToStatus(kOutOfMemory, [&]() -> Status {
+    try {
+      return body();
+    } catch (const _com_error&) {
+      return kOutOfMemory;
+    }
+  });
+}
+
+// A call that succeeded without handing back its object counts as E_FAIL.
+Status Outcome(HRESULT hr, bool gotObject) {
+  return Status(FAILED(hr) ? hr : gotObject ? S_OK : E_FAIL);
 }
 
 // A VARIANT cleared on every path out.
@@ -47,35 +51,19 @@ class ScopedVariant {
   VARIANT v_;
 };
 
-// Integer variants as the 32-bit value WMI means. Unsigned 32-bit values keep
-// their bits (WMI itself hands uint32 properties back as VT_I4); 64-bit values
-// that do not fit are refused rather than truncated.
+// An integer variant as the 32-bit value WMI means: uint32 keeps its bits
+// (WMI hands uint32 properties back as VT_I4); a 64-bit value that does not
+// fit is refused rather than truncated.
 bool VariantToInt32(const VARIANT& v, int32_t* out) {
   switch (V_VT(&v)) {
-    case VT_I1:
-      *out = V_I1(&v);
-      return true;
-    case VT_UI1:
-      *out = V_UI1(&v);
-      return true;
-    case VT_I2:
-      *out = V_I2(&v);
-      return true;
-    case VT_UI2:
-      *out = V_UI2(&v);
-      return true;
-    case VT_I4:
-      *out = V_I4(&v);
-      return true;
-    case VT_UI4:
-      *out = static_cast<int32_t>(V_UI4(&v));
-      return true;
-    case VT_INT:
-      *out = V_INT(&v);
-      return true;
-    case VT_UINT:
-      *out = static_cast<int32_t>(V_UINT(&v));
-      return true;
+    case VT_I1: *out = V_I1(&v); return true;
+    case VT_UI1: *out = V_UI1(&v); return true;
+    case VT_I2: *out = V_I2(&v); return true;
+    case VT_UI2: *out = V_UI2(&v); return true;
+    case VT_I4: *out = V_I4(&v); return true;
+    case VT_UI4: *out = static_cast<int32_t>(V_UI4(&v)); return true;
+    case VT_INT: *out = V_INT(&v); return true;
+    case VT_UINT: *out = static_cast<int32_t>(V_UINT(&v)); return true;
     case VT_I8:
       if (V_I8(&v) < INT32_MIN || V_I8(&v) > INT32_MAX) return false;
       *out = static_cast<int32_t>(V_I8(&v));
@@ -84,197 +72,212 @@ bool VariantToInt32(const VARIANT& v, int32_t* out) {
       if (V_UI8(&v) > static_cast<ULONGLONG>(INT32_MAX)) return false;
       *out = static_cast<int32_t>(V_UI8(&v));
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
-class Win32WmiObject : public WmiObject {
+Status GetText(IWbemClassObject& object, const wchar_t* name, std::wstring* value) {
+  return Guarded([&]() -> Status {
+    ScopedVariant v;
+    const HRESULT hr = object.Get(name, 0, v.get(), nullptr, nullptr);
+    if (FAILED(hr)) return Status(hr);
+    if (V_VT(v.get()) != VT_BSTR) return Status(hresult::kWbemTypeMismatch);
+    const BSTR text = V_BSTR(v.get());
+    *value = text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
+    return Status(hr);
+  });
+}
+
+Status GetInt32(IWbemClassObject& object, const wchar_t* name, int32_t* value) {
+  ScopedVariant v;
+  const HRESULT hr = object.Get(name, 0, v.get(), nullptr, nullptr);
+  if (FAILED(hr)) return Status(hr);
+  return VariantToInt32(*v.get(), value) ? Status(hr) : Status(hresult::kWbemTypeMismatch);
+}
+
+Status PutText(IWbemClassObject& object, const wchar_t* name, const std::wstring& text) {
+  ScopedVariant v;
+  BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  if (!copy) return kOutOfMemory;
+  V_VT(v.get()) = VT_BSTR;
+  V_BSTR(v.get()) = copy;
+  return Status(object.Put(name, 0, v.get(), 0));
+}
+
+// Win32_Printer.RenamePrinter's in-parameter signature, fetched for the
+// first printer of a listing that is renamed rather than once per printer;
+// a failure is tried again for the next one.
+struct RenameMethod {
+  ComPtr<IWbemServices> services;
+  ComPtr<IWbemClassObject> printerClass;
+  ComPtr<IWbemClassObject> signature;
+
+  Status Fetch() {
+    return Guarded([&]() -> Status {
+      HRESULT hr = S_OK;
+      if (!printerClass) {
+        hr = services->GetObject(_bstr_t(L"Win32_Printer"), 0, nullptr, &printerClass, nullptr);
+        if (!printerClass) return Outcome(hr, false);
+      }
+      if (!signature) hr = printerClass->GetMethod(L"RenamePrinter", 0, &signature, nullptr);
+      return Outcome(hr, signature != nullptr);
+    });
+  }
+};
+
+class Win32ListedPrinter : public ListedPrinter {
  public:
-  explicit Win32WmiObject(ComPtr<IWbemClassObject> object) : object_(std::move(object)) {}
+  Win32ListedPrinter(ComPtr<IWbemClassObject> row, std::shared_ptr<RenameMethod> method)
+      : row_(std::move(row)), method_(std::move(method)) {}
 
-  IWbemClassObject* get() const { return object_.Get(); }
+  Status ReadText(Property property, std::wstring* value) override {
+    return GetText(*row_.Get(), property == kDeviceId ? L"DeviceID" : L"DriverName", value);
+  }
 
-  HResult Get(const std::wstring& name, WmiValue* value) override {
-    return CatchToHResult([&]() -> HResult {
-      ScopedVariant v;
-      HRESULT hr = object_->Get(name.c_str(), 0, v.get(), nullptr, nullptr);
-      if (FAILED(hr)) return hr;
-      const VARIANT& var = *v.get();
-      int32_t number = 0;
-      if (V_VT(&var) == VT_EMPTY || V_VT(&var) == VT_NULL) {
-        *value = std::monostate{};
-      } else if (V_VT(&var) == VT_BSTR) {
-        BSTR text = V_BSTR(&var);
-        *value = text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
-      } else if (VariantToInt32(var, &number)) {
-        *value = number;
-      } else {
-        // A type the port cannot carry: better a failure than a wrong value.
-        return WBEM_E_TYPE_MISMATCH;
+  RenameResult Rename(const std::wstring& newName) override {
+    RenameResult result;
+    const Status status = Guarded([&]() -> Status {
+      // The new name goes into the in-parameters first: calling without it
+      // could report a clash for a name nobody asked for.
+      result.step = RenameResult::kPrepare;
+      if (!inParams_) {
+        ComPtr<IWbemClassObject> spawned;
+        if (Status s = method_->Fetch(); !s.ok()) return s;
+        if (Status s = Outcome(method_->signature->SpawnInstance(0, &spawned), spawned != nullptr);
+            !s.ok())
+          return s;
+        if (Status s = PutText(*spawned.Get(), L"NewPrinterName", newName); !s.ok()) return s;
+        inParams_ = std::move(spawned);
+        name_ = newName;
+      } else if (newName != name_) {
+        if (Status s = PutText(*inParams_.Get(), L"NewPrinterName", newName); !s.ok()) return s;
+        name_ = newName;
       }
-      return hr;
-    });
-  }
 
-  HResult Put(const std::wstring& name, const WmiValue& value) override {
-    return CatchToHResult([&]() -> HResult {
-      ScopedVariant v;
-      VARIANT& var = *v.get();
-      if (const auto* text = std::get_if<std::wstring>(&value)) {
-        BSTR copy = ::SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
-        if (!copy) return E_OUTOFMEMORY;
-        V_VT(&var) = VT_BSTR;
-        V_BSTR(&var) = copy;
-      } else if (const auto* number = std::get_if<int32_t>(&value)) {
-        V_VT(&var) = VT_I4;
-        V_I4(&var) = *number;
-      } else {
-        V_VT(&var) = VT_NULL;
+      // An unreadable path is passed on empty, for WMI to refuse.
+      result.step = RenameResult::kExecute;
+      if (!pathRead_) {
+        const Status s = GetText(*row_.Get(), L"__PATH", &path_);
+        if (s == kOutOfMemory) return s;
+        if (!s.ok()) path_.clear();
+        pathRead_ = true;
       }
-      return object_->Put(name.c_str(), 0, &var, 0);
-    });
-  }
+      ComPtr<IWbemClassObject> out;
+      const HRESULT hr =
+          method_->services->ExecMethod(_bstr_t(path_.c_str()), _bstr_t(L"RenamePrinter"), 0,
+                                       nullptr, inParams_.Get(), &out, nullptr);
+      // A success without out-parameters is reported with its own code.
+      if (FAILED(hr) || !out) return Status(hr);
 
-  HResult GetMethod(const std::wstring& name, std::unique_ptr<WmiObject>* inSignature) override {
-    return CatchToHResult([&]() -> HResult {
-      inSignature->reset();
-      ComPtr<IWbemClassObject> in;
-      HRESULT hr = object_->GetMethod(name.c_str(), 0, &in, nullptr);
-      if (in) *inSignature = std::make_unique<Win32WmiObject>(std::move(in));
-      return hr;
+      result.step = RenameResult::kReadResult;
+      if (Status s = GetInt32(*out.Get(), L"ReturnValue", &result.returnValue); !s.ok()) return s;
+      result.step = RenameResult::kDone;
+      return Status::Ok();
     });
-  }
-
-  HResult SpawnInstance(std::unique_ptr<WmiObject>* instance) override {
-    return CatchToHResult([&]() -> HResult {
-      instance->reset();
-      ComPtr<IWbemClassObject> spawned;
-      HRESULT hr = object_->SpawnInstance(0, &spawned);
-      if (spawned) *instance = std::make_unique<Win32WmiObject>(std::move(spawned));
-      return hr;
-    });
+    result.status = status;
+    return result;
   }
 
  private:
-  ComPtr<IWbemClassObject> object_;
+  ComPtr<IWbemClassObject> row_;
+  std::shared_ptr<RenameMethod> method_;
+  ComPtr<IWbemClassObject> inParams_;
+  std::wstring name_;
+  std::wstring path_;
+  bool pathRead_ = false;
 };
 
-class Win32WmiEnumerator : public WmiEnumerator {
+// The query's rows, taken from WMI ten at a time.
+class Win32PrinterListing : public PrinterListing {
  public:
-  explicit Win32WmiEnumerator(ComPtr<IEnumWbemClassObject> enumerator)
-      : enumerator_(std::move(enumerator)) {}
+  Win32PrinterListing(ComPtr<IEnumWbemClassObject> enumerator, ComPtr<IWbemServices> services)
+      : enumerator_(std::move(enumerator)), method_(std::make_shared<RenameMethod>()) {
+    method_->services = std::move(services);
+  }
 
-  HResult Next(int32_t timeout, uint32_t count,
-               std::vector<std::unique_ptr<WmiObject>>* objects) override {
-    objects->clear();
-    HResult hr = CatchToHResult([&]() -> HResult {
-      // Everything is allocated before the call, so that no object the call
-      // hands over can be lost to a failed allocation afterwards.
-      std::vector<IWbemClassObject*> raw(count, nullptr);
-      std::vector<ComPtr<IWbemClassObject>> owned;
-      owned.reserve(count);
-      objects->reserve(count);
-      ULONG returned = 0;
-      HRESULT status = enumerator_->Next(timeout, count, raw.data(), &returned);
-      for (ULONG i = 0; i < returned && i < count; ++i) {
-        owned.emplace_back();
-        owned.back().Attach(raw[i]);
+  Status Next(std::unique_ptr<ListedPrinter>* printer) override {
+    printer->reset();
+    return Guarded([&]() -> Status {
+      while (next_ == batch_.size()) {
+        if (!more_) return Status::Ok();
+        batch_.clear();
+        next_ = 0;
+        // Everything is allocated before the call, so that no object it
+        // hands over can be lost to a failed allocation afterwards.
+        std::vector<IWbemClassObject*> raw(kBatchSize, nullptr);
+        batch_.reserve(kBatchSize);
+        ULONG returned = 0;
+        const HRESULT hr = enumerator_->Next(WBEM_INFINITE, kBatchSize, raw.data(), &returned);
+        for (ULONG i = 0; i < returned && i < kBatchSize; ++i) {
+          batch_.emplace_back();
+          batch_.back().Attach(raw[i]);
+        }
+        // WBEM_S_FALSE marks the last batch; an empty one that claims to be
+        // full would otherwise never end the loop.
+        more_ = hr == WBEM_S_NO_ERROR && returned > 0;
+        if (FAILED(hr)) {
+          batch_.clear();
+          more_ = false;
+          return Status(hr);
+        }
       }
-      for (auto& object : owned) {
-        if (object) objects->push_back(std::make_unique<Win32WmiObject>(std::move(object)));
-      }
-      return status;
+      ComPtr<IWbemClassObject> row = std::move(batch_[next_++]);
+      if (row) *printer = std::make_unique<Win32ListedPrinter>(std::move(row), method_);
+      return Status::Ok();
     });
-    if (hr == E_OUTOFMEMORY) objects->clear();
-    return hr;
   }
 
  private:
   ComPtr<IEnumWbemClassObject> enumerator_;
+  std::shared_ptr<RenameMethod> method_;
+  std::vector<ComPtr<IWbemClassObject>> batch_;
+  size_t next_ = 0;
+  bool more_ = true;
 };
 
-class Win32WmiServices : public WmiServices {
+class Win32PrinterInventory : public PrinterInventory {
  public:
-  explicit Win32WmiServices(ComPtr<IWbemServices> services) : services_(std::move(services)) {}
+  Win32PrinterInventory(ComPtr<IWbemLocator> locator, ComPtr<IWbemServices> services)
+      : locator_(std::move(locator)), services_(std::move(services)) {}
 
-  HResult ExecQuery(const std::wstring& language, const std::wstring& query, int32_t flags,
-                    std::unique_ptr<WmiEnumerator>* enumerator) override {
-    return CatchToHResult([&]() -> HResult {
-      enumerator->reset();
-      ComPtr<IEnumWbemClassObject> result;
-      HRESULT hr = services_->ExecQuery(_bstr_t(language.c_str()), _bstr_t(query.c_str()), flags,
-                                        nullptr, &result);
-      if (result) *enumerator = std::make_unique<Win32WmiEnumerator>(std::move(result));
-      return hr;
-    });
-  }
-
-  HResult GetObject(const std::wstring& path, std::unique_ptr<WmiObject>* object) override {
-    return CatchToHResult([&]() -> HResult {
-      object->reset();
-      ComPtr<IWbemClassObject> result;
-      HRESULT hr = services_->GetObject(_bstr_t(path.c_str()), 0, nullptr, &result, nullptr);
-      if (result) *object = std::make_unique<Win32WmiObject>(std::move(result));
-      return hr;
-    });
-  }
-
-  HResult ExecMethod(const std::wstring& objectPath, const std::wstring& method,
-                     WmiObject* inParams, std::unique_ptr<WmiObject>* outParams) override {
-    return CatchToHResult([&]() -> HResult {
-      if (outParams) outParams->reset();
-      IWbemClassObject* in = nullptr;
-      if (inParams) {
-        // Only objects this adapter made carry a COM object to pass on.
-        auto* ours = dynamic_cast<Win32WmiObject*>(inParams);
-        if (!ours) return E_INVALIDARG;
-        in = ours->get();
-      }
-      ComPtr<IWbemClassObject> out;
-      HRESULT hr =
-          services_->ExecMethod(_bstr_t(objectPath.c_str()), _bstr_t(method.c_str()), 0, nullptr,
-                                in, outParams ? out.GetAddressOf() : nullptr, nullptr);
-      if (outParams && out) *outParams = std::make_unique<Win32WmiObject>(std::move(out));
-      return hr;
+  Status ListPrinters(const std::wstring& query, bool toRename,
+                      std::unique_ptr<PrinterListing>* listing) override {
+    listing->reset();
+    return Guarded([&]() -> Status {
+      // Renaming needs each row's __PATH, which only a locatable query gives.
+      const LONG flags =
+          WBEM_FLAG_FORWARD_ONLY | (toRename ? WBEM_FLAG_ENSURE_LOCATABLE : 0);
+      ComPtr<IEnumWbemClassObject> enumerator;
+      const HRESULT hr = services_->ExecQuery(_bstr_t(L"WQL"), _bstr_t(query.c_str()), flags,
+                                              nullptr, &enumerator);
+      if (enumerator)
+        *listing = std::make_unique<Win32PrinterListing>(std::move(enumerator), services_);
+      return Outcome(hr, *listing != nullptr);
     });
   }
 
  private:
-  ComPtr<IWbemServices> services_;
-};
-
-class Win32WmiLocator : public WmiLocator {
- public:
-  explicit Win32WmiLocator(ComPtr<IWbemLocator> locator) : locator_(std::move(locator)) {}
-
-  HResult ConnectServer(const std::wstring& resource,
-                        std::unique_ptr<WmiServices>* services) override {
-    return CatchToHResult([&]() -> HResult {
-      services->reset();
-      ComPtr<IWbemServices> result;
-      HRESULT hr = locator_->ConnectServer(_bstr_t(resource.c_str()), nullptr, nullptr, nullptr, 0,
-                                           nullptr, nullptr, &result);
-      if (result) *services = std::make_unique<Win32WmiServices>(std::move(result));
-      return hr;
-    });
-  }
-
- private:
+  // Released in reverse: the services before the locator.
   ComPtr<IWbemLocator> locator_;
+  ComPtr<IWbemServices> services_;
 };
 
 }  // namespace
 
-HResult Win32Wmi::CreateLocator(std::unique_ptr<WmiLocator>* locator) {
-  return CatchToHResult([&]() -> HResult {
-    locator->reset();
-    ComPtr<IWbemLocator> result;
-    HRESULT hr =
-        ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                           reinterpret_cast<void**>(result.GetAddressOf()));
-    if (result) *locator = std::make_unique<Win32WmiLocator>(std::move(result));
-    return hr;
+Status Win32Wmi::Connect(std::unique_ptr<PrinterInventory>* inventory) {
+  inventory->reset();
+  return Guarded([&]() -> Status {
+    ComPtr<IWbemLocator> locator;
+    HRESULT hr = ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IWbemLocator,
+                                    reinterpret_cast<void**>(locator.GetAddressOf()));
+    if (!locator) return Outcome(hr, false);
+    ComPtr<IWbemServices> services;
+    hr = locator->ConnectServer(_bstr_t(L"ROOT\\CIMV2"), nullptr, nullptr, nullptr, 0, nullptr,
+                                nullptr, &services);
+    if (!services) return Outcome(hr, false);
+    *inventory = std::make_unique<Win32PrinterInventory>(std::move(locator), std::move(services));
+    return Status::Ok();
   });
 }
 

@@ -1,6 +1,6 @@
-// WMI through COM: the locator, its ROOT\CIMV2 services, enumerators and
-// class objects, each wrapped so that no COM type or exception leaves here.
-// The caller must have initialised COM on its thread.
+// The printer inventory over WMI's COM interfaces (IWbemLocator,
+// IWbemServices, IEnumWbemClassObject, IWbemClassObject); no COM type or
+// exception leaves here. The caller must have initialised COM on its thread.
 #pragma once
 
 #include <memory>
@@ -12,7 +12,7 @@ namespace vantrel {
 class Win32Wmi : public Wmi {
  public:
   Win32Wmi() = default;
-  HResult CreateLocator(std::unique_ptr<WmiLocator>* locator) override;
+  Status Connect(std::unique_ptr<PrinterInventory>* inventory) override;
 };
 
 }  // namespace vantrel

@@ -1,80 +1,8 @@
 #include "service/engine/preview.h"
 
-#include <new>
-#include <utility>
-
-#include "service/engine/name_composition.h"
-#include "service/engine/printers.h"
-#include "service/engine/read_only_ports.h"
-#include "service/engine/rename_pass.h"
+#include <string>
 
 namespace vantrel {
-
-PreviewReport Printers::Preview() {
-  PreviewReport report;
-  try {
-    if (!Connect(/*quiet=*/true)) {
-      report.failure = L"Could not connect to WMI, so no printer can be listed";
-      return report;
-    }
-    Settings settings = CopySettings();
-    const PrinterQuery query = BuildQuery(settings);
-    report.query = query.text;
-    RenamePassState pass(*services, std::move(settings), query);
-    std::unordered_set<std::wstring> taken;
-    const bool listed =
-        EnumeratePrinters(query.text, [&](WmiObject& printer, const std::wstring& name) {
-          report.entries.push_back(PreviewPrinter(pass, printer, name, taken));
-        });
-    if (!listed) report.failure = L"WMI refused the query, so no printer can be listed";
-  } catch (const std::bad_alloc&) {
-    report.failure = L"Ran out of memory, so the preview ends here";
-  } catch (...) {
-    report.failure = L"The preview ended early because of an unexpected error";
-  }
-  return report;
-}
-
-// Finds what the rename's clash handling would meet: names given earlier in
-// this preview count as taken, as they would be in a real pass.
-PreviewEntry Printers::PreviewPrinter(RenamePassState& pass, WmiObject& printer,
-                                      const std::wstring& currentName,
-                                      std::unordered_set<std::wstring>& taken) {
-  PreviewEntry entry;
-  entry.currentName = currentName;
-  entry.decision = Decide(pass, printer, currentName);
-  if (entry.decision.verdict != RenameDecision::kRename) return entry;
-  const std::wstring& newName = entry.decision.newName;
-  entry.finalName = newName;
-
-  bool held = taken.count(FoldCase(newName)) > 0;
-  bool holderRedirected = held;  // only redirected printers are renamed
-  if (!held && FoldCase(newName) != FoldCase(currentName)) {
-    if (std::unique_ptr<PrinterHandle> holder =
-            ports_.spooler.OpenPrinter(newName, kPrinterAccessUse)) {
-      held = true;
-      PrinterInfo info;
-      uint32_t error = 0;
-      holderRedirected = holder->ReadInfo(&info, &error) && IsRedirectedPrinter(info);
-    }
-  }
-  if (held && pass.settings.DeleteDuplicates) {
-    entry.clash = holderRedirected ? PreviewEntry::kDeletesHolder : PreviewEntry::kHolderKept;
-    if (!holderRedirected) entry.finalName.clear();
-  } else if (held) {
-    std::wstring suffix = pass.settings.AppendToDuplicates;
-    TrimWhitespace(suffix);
-    entry.clash = PreviewEntry::kSuffixed;
-    entry.finalName = newName + L" " + suffix;
-    if ((entry.decision.badName = WhyNotAPrinterName(entry.finalName))) {
-      entry.decision.verdict = RenameDecision::kBadName;
-      entry.decision.newName = entry.finalName;
-      entry.finalName.clear();
-    }
-  }
-  if (!entry.finalName.empty()) taken.insert(FoldCase(entry.finalName));
-  return entry;
-}
 
 namespace {
 

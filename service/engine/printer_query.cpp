@@ -1,7 +1,5 @@
 #include "service/engine/printer_query.h"
 
-#include <cwctype>
-
 namespace vantrel {
 
 std::wstring EscapeWqlLiteral(const std::wstring& text) {
@@ -45,11 +43,6 @@ PrinterQuery BuildPrinterQuery(bool onlyTerminalServerPorts,
   for (const std::wstring& name : givenNames)
     append(L" AND DeviceID != '", name, query.namesLeftOut);
   return query;
-}
-
-std::wstring FoldCase(std::wstring name) {
-  for (wchar_t& c : name) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return name;
 }
 
 }  // namespace vantrel

@@ -32,8 +32,4 @@ PrinterQuery BuildPrinterQuery(bool onlyTerminalServerPorts,
                                const std::vector<std::wstring>& excludedDrivers,
                                const std::vector<std::wstring>& givenNames);
 
-// A printer or driver name in one case, so that names equal as WQL compares
-// them (without regard to case) are equal as strings.
-std::wstring FoldCase(std::wstring name);
-
 }  // namespace vantrel

@@ -4,7 +4,6 @@
 #include <new>
 #include <utility>
 
-#include "service/engine/rename_pass.h"
 #include "service/log.h"
 #include "settings/settings.h"
 
@@ -35,37 +34,21 @@ Printers::Printers(const EnginePorts& ports) : ports_(ports) {
 
 bool Printers::Connect(bool quiet) {
   if (IsConnected()) return true;
-  services.reset();
-  locator.reset();
-  std::unique_ptr<WmiLocator> newLocator;
-  HResult hr = ports_.wmi.CreateLocator(&newLocator);
-  ThrowIfOutOfMemory(hr);
-  std::unique_ptr<WmiServices> newServices;
-  if (!hresult::Failed(hr) && newLocator) {
-    hr = newLocator->ConnectServer(L"ROOT\\CIMV2", &newServices);
-    ThrowIfOutOfMemory(hr);
-  }
-  if (hresult::Failed(hr) || !newLocator || !newServices) {
+  const Status status = ports_.wmi.Connect(&inventory_);
+  ThrowIfOutOfMemory(status);
+  if (!status.ok() || !inventory_) {
+    inventory_.reset();
     if (!quiet && !unconnectedLogged_) {
       unconnectedLogged_ = true;
       LogPrintfW(L"Could not connect to WMI.  hr: 0x%X; every pass tries again\n",
-                 static_cast<uint32_t>(hresult::Failed(hr) ? hr : hresult::kFail));
+                 static_cast<uint32_t>(status.ok() ? hresult::kFail : status.code()));
     }
     return false;
   }
-  locator = std::move(newLocator);
-  services = std::move(newServices);
   if (!quiet) LogPrintfW(L"Connected to WMI\n");
   unconnectedLogged_ = false;
   return true;
 }
-
-Printers::~Printers() {
-  services.reset();
-  locator.reset();
-}
-
-bool Printers::IsConnected() const { return locator && services; }
 
 void Printers::ForgetSession(uint32_t sessionId) {
   std::lock_guard<std::mutex> lock(cacheMutex_);
@@ -100,42 +83,54 @@ PrinterQuery Printers::BuildQuery(const Settings& settings) const {
   return vantrel::BuildPrinterQuery(settings.OnlyRenTS, settings.DoNotRenList, GivenNames());
 }
 
-bool Printers::EnumeratePrinters(const std::wstring& query, const PrinterHandler& handle) {
+RenamePass Printers::StartPass(const PrinterQuery& query, Settings settings) {
+  return RenamePass(ports_, std::move(settings), query,
+                    [this](uint32_t session, const std::wstring& name) {
+                      RecordGivenName(session, name);
+                    });
+}
+
+bool Printers::VisitPrinters(const std::wstring& query, const PrinterVisitor& visit) {
   LogPrintfW(L"Printer query is %s\n", query);
-  std::unique_ptr<WmiEnumerator> enumerator;
-  HResult hr = services->ExecQuery(
-      L"WQL", query, wbem::kFlagForwardOnly | wbem::kFlagEnsureLocatable, &enumerator);
-  ThrowIfOutOfMemory(hr);
-  if (hresult::Failed(hr) || !enumerator) {
+  std::unique_ptr<PrinterListing> listing;
+  const Status status = inventory_->ListPrinters(query, /*toRename=*/true, &listing);
+  ThrowIfOutOfMemory(status);
+  if (!status.ok() || !listing) {
     // The WMI service may have restarted under the connection, which then
     // fails every call: the next pass connects afresh.
-    services.reset();
-    locator.reset();
+    inventory_.reset();
     return false;
   }
   LogPrintfW(L"Query succeeded, going to start iterating printers\n");
-
-  std::vector<std::unique_ptr<WmiObject>> batch;
   for (;;) {
-    hr = enumerator->Next(wbem::kInfinite, 10, &batch);
-    ThrowIfOutOfMemory(hr);
-    if (hresult::Failed(hr)) break;
-    // A full batch is followed by another call; an empty one that claims to
-    // be full would otherwise never end the loop.
-    const bool more = hr == hresult::kOk && !batch.empty();
-    for (std::unique_ptr<WmiObject>& printer : batch) {
-      if (!printer) continue;
-      WmiValue deviceId;
-      HResult got = printer->Get(L"DeviceID", &deviceId);
-      ThrowIfOutOfMemory(got);
-      const std::wstring* name = std::get_if<std::wstring>(&deviceId);
-      if (!hresult::Failed(got) && name) handle(*printer, *name);
-      printer.reset();
-    }
-    batch.clear();
-    if (!more) break;
+    std::unique_ptr<ListedPrinter> printer;
+    const Status next = listing->Next(&printer);
+    ThrowIfOutOfMemory(next);
+    if (!next.ok() || !printer) break;
+    std::wstring name;
+    const Status read = printer->ReadText(ListedPrinter::kDeviceId, &name);
+    ThrowIfOutOfMemory(read);
+    if (read.ok()) visit(*printer, name);
   }
   return true;
+}
+
+void Printers::RunRenamePassUnguarded() {
+  LogPrintfW(L"We want to rename printers now\n");
+  if (!Connect(/*quiet=*/false)) return;
+  Settings settings = CopySettings();
+  const PrinterQuery query = BuildQuery(settings);
+  if (!query.namesLeftOut.empty() || !query.driversLeftOut.empty())
+    LogPrintfW(
+        L"The query would be too long, so this pass itself leaves out %d printer names and %d "
+        L"drivers\n",
+        static_cast<int32_t>(query.namesLeftOut.size()),
+        static_cast<int32_t>(query.driversLeftOut.size()));
+  RenamePass pass = StartPass(query, std::move(settings));
+  VisitPrinters(query.text, [&](ListedPrinter& printer, const std::wstring& name) {
+    pass.HandlePrinter(printer, name);
+  });
+  LogPrintfW(L"All done renaming printers\n");
 }
 
 void Printers::RunRenamePass() {
@@ -148,6 +143,31 @@ void Printers::RunRenamePass() {
   } catch (...) {
     LogNoThrow(L"The rename pass ended early because of an unexpected error\n");
   }
+}
+
+PreviewReport Printers::Preview() {
+  PreviewReport report;
+  try {
+    if (!Connect(/*quiet=*/true)) {
+      report.failure = L"Could not connect to WMI, so no printer can be listed";
+      return report;
+    }
+    Settings settings = CopySettings();
+    const PrinterQuery query = BuildQuery(settings);
+    report.query = query.text;
+    RenamePass pass = StartPass(query, std::move(settings));
+    std::unordered_set<std::wstring> taken;
+    const bool listed =
+        VisitPrinters(query.text, [&](ListedPrinter& printer, const std::wstring& name) {
+          report.entries.push_back(pass.PreviewPrinter(printer, name, taken));
+        });
+    if (!listed) report.failure = L"WMI refused the query, so no printer can be listed";
+  } catch (const std::bad_alloc&) {
+    report.failure = L"Ran out of memory, so the preview ends here";
+  } catch (...) {
+    report.failure = L"The preview ended early because of an unexpected error";
+  }
+  return report;
 }
 
 }  // namespace vantrel

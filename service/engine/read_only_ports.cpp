@@ -5,53 +5,57 @@
 namespace vantrel {
 namespace {
 
-constexpr HResult kAccessDenied = static_cast<HResult>(0x80070005);
-
-class QueryOnlyServices : public WmiServices {
+class QueryOnlyPrinter : public ListedPrinter {
  public:
-  explicit QueryOnlyServices(std::unique_ptr<WmiServices> services)
-      : services_(std::move(services)) {}
-  HResult ExecQuery(const std::wstring& language, const std::wstring& query, int32_t flags,
-                    std::unique_ptr<WmiEnumerator>* enumerator) override {
-    return services_->ExecQuery(language, query, flags, enumerator);
+  explicit QueryOnlyPrinter(std::unique_ptr<ListedPrinter> printer)
+      : printer_(std::move(printer)) {}
+  Status ReadText(Property property, std::wstring* value) override {
+    return printer_->ReadText(property, value);
   }
-  HResult GetObject(const std::wstring&, std::unique_ptr<WmiObject>*) override {
-    return kAccessDenied;
-  }
-  HResult ExecMethod(const std::wstring&, const std::wstring&, WmiObject*,
-                     std::unique_ptr<WmiObject>*) override {
-    return kAccessDenied;
+  RenameResult Rename(const std::wstring&) override {
+    return {RenameResult::kPrepare, Status(hresult::kAccessDenied), 0};
   }
 
  private:
-  std::unique_ptr<WmiServices> services_;
+  std::unique_ptr<ListedPrinter> printer_;
 };
 
-class QueryOnlyLocator : public WmiLocator {
+class QueryOnlyListing : public PrinterListing {
  public:
-  explicit QueryOnlyLocator(std::unique_ptr<WmiLocator> locator) : locator_(std::move(locator)) {}
-  HResult ConnectServer(const std::wstring& resource,
-                        std::unique_ptr<WmiServices>* services) override {
-    std::unique_ptr<WmiServices> real;
-    const HResult hr = locator_->ConnectServer(resource, &real);
-    if (real) *services = std::make_unique<QueryOnlyServices>(std::move(real));
-    return hr;
+  explicit QueryOnlyListing(std::unique_ptr<PrinterListing> listing)
+      : listing_(std::move(listing)) {}
+  Status Next(std::unique_ptr<ListedPrinter>* printer) override {
+    std::unique_ptr<ListedPrinter> real;
+    const Status status = listing_->Next(&real);
+    *printer = real ? std::make_unique<QueryOnlyPrinter>(std::move(real)) : nullptr;
+    return status;
   }
 
  private:
-  std::unique_ptr<WmiLocator> locator_;
+  std::unique_ptr<PrinterListing> listing_;
+};
+
+class QueryOnlyInventory : public PrinterInventory {
+ public:
+  explicit QueryOnlyInventory(std::unique_ptr<PrinterInventory> inventory)
+      : inventory_(std::move(inventory)) {}
+  Status ListPrinters(const std::wstring& query, bool toRename,
+                      std::unique_ptr<PrinterListing>* listing) override {
+    std::unique_ptr<PrinterListing> real;
+    const Status status = inventory_->ListPrinters(query, toRename, &real);
+    *listing = real ? std::make_unique<QueryOnlyListing>(std::move(real)) : nullptr;
+    return status;
+  }
+
+ private:
+  std::unique_ptr<PrinterInventory> inventory_;
 };
 
 class NoDeleteHandle : public PrinterHandle {
  public:
   explicit NoDeleteHandle(std::unique_ptr<PrinterHandle> handle) : handle_(std::move(handle)) {}
-  int32_t DeletePrinter(uint32_t* lastError) override {
-    *lastError = 5;  // ERROR_ACCESS_DENIED
-    return 0;
-  }
-  bool ReadInfo(PrinterInfo* info, uint32_t* lastError) override {
-    return handle_->ReadInfo(info, lastError);
-  }
+  Status Delete() override { return Status(win32_error::kAccessDenied); }
+  Status ReadInfo(PrinterInfo* info) override { return handle_->ReadInfo(info); }
 
  private:
   std::unique_ptr<PrinterHandle> handle_;
@@ -59,17 +63,19 @@ class NoDeleteHandle : public PrinterHandle {
 
 }  // namespace
 
-HResult ReadOnlyWmi::CreateLocator(std::unique_ptr<WmiLocator>* locator) {
-  std::unique_ptr<WmiLocator> real;
-  const HResult hr = wmi_.CreateLocator(&real);
-  if (real) *locator = std::make_unique<QueryOnlyLocator>(std::move(real));
-  return hr;
+Status ReadOnlyWmi::Connect(std::unique_ptr<PrinterInventory>* inventory) {
+  std::unique_ptr<PrinterInventory> real;
+  const Status status = wmi_.Connect(&real);
+  *inventory = real ? std::make_unique<QueryOnlyInventory>(std::move(real)) : nullptr;
+  return status;
 }
 
-std::unique_ptr<PrinterHandle> ReadOnlySpooler::OpenPrinter(const std::wstring& name, uint32_t) {
-  std::unique_ptr<PrinterHandle> handle = spooler_.OpenPrinter(name, kPrinterAccessUse);
-  if (!handle) return nullptr;
-  return std::make_unique<NoDeleteHandle>(std::move(handle));
+Status ReadOnlySpooler::Open(const std::wstring& name, uint32_t,
+                             std::unique_ptr<PrinterHandle>* printer) {
+  std::unique_ptr<PrinterHandle> handle;
+  const Status status = spooler_.Open(name, kPrinterAccessUse, &handle);
+  *printer = handle ? std::make_unique<NoDeleteHandle>(std::move(handle)) : nullptr;
+  return status;
 }
 
 Status NoRegistryAccess::CreateKey(RegistryRoot, const std::wstring&,

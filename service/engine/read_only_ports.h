@@ -13,15 +13,12 @@
 
 namespace vantrel {
 
-// PRINTER_ACCESS_USE: enough to read a printer, not to delete it.
-inline constexpr uint32_t kPrinterAccessUse = 0x00000008;
-
 class ReadOnlyWmi : public Wmi {
  public:
   explicit ReadOnlyWmi(Wmi& wmi) : wmi_(wmi) {}
-  // The services it yields run queries only: GetObject and ExecMethod are
-  // refused with E_ACCESSDENIED.
-  HResult CreateLocator(std::unique_ptr<WmiLocator>* locator) override;
+  // The connection it yields runs queries only: each printer's Rename is
+  // refused with E_ACCESSDENIED before anything is asked of WMI.
+  Status Connect(std::unique_ptr<PrinterInventory>* inventory) override;
 
  private:
   Wmi& wmi_;
@@ -32,8 +29,8 @@ class ReadOnlySpooler : public Spooler {
   explicit ReadOnlySpooler(Spooler& spooler) : spooler_(spooler) {}
   // Opens with PRINTER_ACCESS_USE whatever is asked; the handle refuses to
   // delete.
-  std::unique_ptr<PrinterHandle> OpenPrinter(const std::wstring& name,
-                                             uint32_t desiredAccess) override;
+  Status Open(const std::wstring& name, uint32_t desiredAccess,
+              std::unique_ptr<PrinterHandle>* printer) override;
 
  private:
   Spooler& spooler_;

@@ -3,17 +3,15 @@
 #include <new>
 #include <utility>
 
+#include "platform/text.h"
 #include "service/engine/default_printer.h"
 #include "service/engine/name_composition.h"
-#include "service/engine/printer_query.h"
-#include "service/engine/printers.h"
 #include "service/log.h"
-#include "settings/settings.h"
 
 namespace vantrel {
 
-void ThrowIfOutOfMemory(HResult hr) {
-  if (hr == hresult::kOutOfMemory) throw std::bad_alloc();
+void ThrowIfOutOfMemory(Status status) {
+  if (status.code() == hresult::kOutOfMemory) throw std::bad_alloc();
 }
 
 bool RenamePattern::Search(const std::wstring& name) {
@@ -48,15 +46,16 @@ bool IsPrinterOfInterest(const Settings& settings, RenamePattern& pattern,
 }
 
 bool IsRedirectedPrinter(const PrinterInfo& info) {
-  const bool tsPort = info.portName.size() > 2 && (info.portName[0] == L'T' || info.portName[0] == L't') &&
-                      (info.portName[1] == L'S' || info.portName[1] == L's');
+  const std::wstring& port = info.portName;
+  const bool tsPort = port.size() > 2 && (port[0] == L'T' || port[0] == L't') &&
+                      (port[1] == L'S' || port[1] == L's');
   return tsPort && (info.attributes & kPrinterAttributeTs) != 0;
 }
 
 bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
   LogPrintfW(L"Deleting the printer named %s\n", name);
-  std::unique_ptr<PrinterHandle> printer = spooler.OpenPrinter(name, kPrinterAllAccess);
-  if (!printer) {
+  std::unique_ptr<PrinterHandle> printer;
+  if (!spooler.Open(name, kPrinterAllAccess, &printer).ok() || !printer) {
     LogPrintfW(L"Was unable to open the printer\n");
     return false;
   }
@@ -65,90 +64,71 @@ bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
   // a client printer was named after; only a printer Remote Desktop
   // redirected may give way.
   PrinterInfo info;
-  uint32_t lastError = 0;
-  if (!printer->ReadInfo(&info, &lastError)) {
-    LogPrintfW(L"Could not read what kind of printer %s is, so it is not deleted.  Error: %d\n", name,
-               static_cast<int32_t>(lastError));
+  if (const Status read = printer->ReadInfo(&info); !read.ok()) {
+    LogPrintfW(L"Could not read what kind of printer %s is, so it is not deleted.  Error: %d\n",
+               name, read.code());
     return false;
   }
   if (!IsRedirectedPrinter(info)) {
-    LogPrintfW(L"The printer named %s is not a redirected printer on a TS port, so it is not deleted\n",
-               name);
+    LogPrintfW(
+        L"The printer named %s is not a redirected printer on a TS port, so it is not deleted\n",
+        name);
     return false;
   }
-  const bool deleted = printer->DeletePrinter(&lastError) == 1;
-  LogPrintfW(L"The call to DeletePrinter returned %d with error code %d\n", deleted ? 1 : 0,
-             static_cast<int32_t>(lastError));
-  return deleted;
+  const Status deleted = printer->Delete();
+  LogPrintfW(L"The call to DeletePrinter returned %d with error code %d\n", deleted.ok() ? 1 : 0,
+             deleted.code());
+  return deleted.ok();
 }
 
-namespace {
-
-// "ReturnValue" of a RenamePrinter call; false when it cannot be read.
-bool ReadReturnValue(WmiObject& outParams, int32_t* value) {
-  WmiValue result;
-  HResult hr = outParams.Get(L"ReturnValue", &result);
-  ThrowIfOutOfMemory(hr);
-  const int32_t* number = std::get_if<int32_t>(&result);
-  if (hresult::Failed(hr) || !number) return false;
-  *value = *number;
-  return true;
+RenamePass::RenamePass(const EnginePorts& ports, Settings settings, const PrinterQuery& query,
+                       NameRecorder record)
+    : ports_(ports),
+      settings_(std::move(settings)),
+      pattern_(settings_.RenameRegex),
+      record_(std::move(record)) {
+  for (const std::wstring& name : query.namesLeftOut) namesLeftOut_.insert(AsciiUpperCase(name));
+  for (const std::wstring& driver : query.driversLeftOut) driversLeftOut_.insert(AsciiUpperCase(driver));
 }
 
-uint32_t AsHex(HResult hr) { return static_cast<uint32_t>(hr); }
-
-}  // namespace
-
-void Printers::RunRenamePassUnguarded() {
-  LogPrintfW(L"We want to rename printers now\n");
-  if (!Connect(/*quiet=*/false)) return;
-  Settings settings = CopySettings();
-  const PrinterQuery query = BuildQuery(settings);
-  if (!query.namesLeftOut.empty() || !query.driversLeftOut.empty())
-    LogPrintfW(
-        L"The query would be too long, so this pass itself leaves out %d printer names and %d "
-        L"drivers\n",
-        static_cast<int32_t>(query.namesLeftOut.size()),
-        static_cast<int32_t>(query.driversLeftOut.size()));
-  RenamePassState pass(*services, std::move(settings), query);
-  EnumeratePrinters(query.text, [&](WmiObject& printer, const std::wstring& name) {
-    HandlePrinter(pass, printer, name);
-  });
-  LogPrintfW(L"All done renaming printers\n");
+bool RenamePass::LeftOutOfTheQuery(ListedPrinter& printer, const std::wstring& name) {
+  if (namesLeftOut_.count(AsciiUpperCase(name))) return true;
+  if (driversLeftOut_.empty()) return false;
+  std::wstring driver;
+  const Status read = printer.ReadText(ListedPrinter::kDriverName, &driver);
+  ThrowIfOutOfMemory(read);
+  // A driver that cannot be read may be an excluded one.
+  return !read.ok() || driversLeftOut_.count(AsciiUpperCase(driver));
 }
 
-RenameDecision Printers::Decide(RenamePassState& pass, WmiObject& printer,
-                                const std::wstring& currentName) {
+RenameDecision RenamePass::Decide(ListedPrinter& printer, const std::wstring& currentName) {
   RenameDecision decision;
-  if (pass.LeftOutOfTheQuery(printer, currentName)) {
+  if (LeftOutOfTheQuery(printer, currentName)) {
     decision.verdict = RenameDecision::kExcluded;
     return decision;
   }
   LogPrintfW(L"Have current name %s\n", currentName);
-  if (!IsPrinterOfInterest(pass.settings, pass.pattern, currentName)) {
+  if (!IsPrinterOfInterest(settings_, pattern_, currentName)) {
     LogPrintfW(L"This printer is not of interest to us, so skipping to the next printer\n");
     decision.verdict = RenameDecision::kNotOfInterest;
     return decision;
   }
 
-  ComposedName composed = ComposeNewName(ports_.terminalServices, pass.settings, currentName);
+  ComposedName composed = ComposeNewName(ports_.terminalServices, settings_, currentName);
   if (!composed.ok) {
     decision.verdict = RenameDecision::kNoSession;
     return decision;
   }
   decision.sessionId = static_cast<uint32_t>(composed.sessionId);
   decision.newName = std::move(composed.newName);
-  const std::wstring& newName = decision.newName;
-
   decision.userName = std::move(composed.userName);
   decision.clientName = std::move(composed.clientName);
-  const std::wstring& userName = decision.userName;
-  const std::wstring& clientName = decision.clientName;
+  const std::wstring& newName = decision.newName;
   // Nothing may be asked of WMI, the spooler or a hive for a name the
   // spooler would refuse, or for a session without a user: the account
   // lookup of an empty name can find the computer's own domain, and a
   // refused rename would pass for a clash.
-  if (userName.empty()) {
+  if (decision.userName.empty()) {
     LogPrintfW(L"No user is known for session %d, so the printer is left as it is\n",
                composed.sessionId);
     decision.verdict = RenameDecision::kNoUser;
@@ -161,9 +141,9 @@ RenameDecision Printers::Decide(RenamePassState& pass, WmiObject& printer,
     return decision;
   }
   LogPrintfW(L"Going to rename this printer to %s for user %s on host %s\n", newName,
-             clientName + L"\\" + userName, clientName);
+             decision.clientName + L"\\" + decision.userName, decision.clientName);
 
-  if (!GetUserSidString(ports_.accounts, userName, &decision.sid)) {
+  if (!GetUserSidString(ports_.accounts, decision.userName, &decision.sid)) {
     decision.verdict = RenameDecision::kNoSid;
     return decision;
   }
@@ -172,132 +152,134 @@ RenameDecision Printers::Decide(RenamePassState& pass, WmiObject& printer,
   return decision;
 }
 
-void Printers::HandlePrinter(RenamePassState& pass, WmiObject& printer,
-                             const std::wstring& currentName) {
-  const RenameDecision decision = Decide(pass, printer, currentName);
-  if (decision.verdict != RenameDecision::kRename) return;
-  const uint32_t sessionId = decision.sessionId;
-  const std::wstring& newName = decision.newName;
-  const std::wstring& sid = decision.sid;
-
-  // Calling RenamePrinter without the new name in place could report a
-  // clash, and the clash handling might then delete an unrelated printer.
-  HResult status = hresult::kOk;
-  std::unique_ptr<WmiObject> inParams;
-  if (WmiObject* signature = pass.RenameSignature(&status)) {
-    status = signature->SpawnInstance(&inParams);
-    ThrowIfOutOfMemory(status);
-    if (inParams) {
-      status = inParams->Put(L"NewPrinterName", newName);
-      ThrowIfOutOfMemory(status);
-    }
+std::optional<int32_t> RenamePass::CallRename(ListedPrinter& printer, const std::wstring& newName,
+                                              const wchar_t* notExecuted,
+                                              const wchar_t* unreadable) {
+  const RenameResult result = printer.Rename(newName);
+  ThrowIfOutOfMemory(result.status);
+  const uint32_t hr = static_cast<uint32_t>(result.status.code());
+  switch (result.step) {
+    case RenameResult::kPrepare:
+      LogPrintfW(L"Could not prepare the parameters of the rename method.  hr: 0x%X\n", hr);
+      return std::nullopt;
+    case RenameResult::kExecute:
+      LogPrintfW(notExecuted, hr);
+      return std::nullopt;
+    case RenameResult::kReadResult:
+      // The rename may have happened; the printer is then listed again.
+      if (unreadable) LogPrintfW(unreadable, newName);
+      return std::nullopt;
+    case RenameResult::kDone:
+      break;
   }
-  if (!inParams || hresult::Failed(status)) {
-    LogPrintfW(L"Could not prepare the parameters of the rename method.  hr: 0x%X\n",
-               AsHex(hresult::Failed(status) ? status : hresult::kFail));
-    return;
-  }
-
-  WmiValue pathValue;
-  HResult hr = printer.Get(L"__PATH", &pathValue);
-  ThrowIfOutOfMemory(hr);
-  std::wstring path;
-  if (!hresult::Failed(hr))
-    if (const std::wstring* text = std::get_if<std::wstring>(&pathValue)) path = *text;
-
-  std::unique_ptr<WmiObject> outParams;
-  hr = pass.services.ExecMethod(path, L"RenamePrinter", inParams.get(), &outParams);
-  ThrowIfOutOfMemory(hr);
-  if (hresult::Failed(hr) || !outParams) {
-    LogPrintfW(L"Could not rename the printer.  hr: 0x%X\n", AsHex(hr));
-    return;
-  }
-  int32_t returnValue = 0;
-  if (!ReadReturnValue(*outParams, &returnValue)) return;
-
-  if (returnValue == 0) {
-    LogPrintfW(L"Successfully renamed the printer\n");
-    RecordGivenName(sessionId, newName);
-    RegisterDefaultPrinter(ports_.registry, ports_.broadcaster, sid, newName);
-    return;
-  }
-
-  LogPrintfW(L"Failed to rename the printer named %s because of return value %d\n", currentName,
-             returnValue);
-  if (pass.settings.DeleteDuplicates)
-    ResolveClashByDeleting(pass, path, *inParams, sessionId, newName, sid);
-  else
-    ResolveClashByAppending(pass, path, *inParams, sessionId, newName, sid);
+  return result.returnValue;
 }
 
-void Printers::ResolveClashByDeleting(RenamePassState& pass, const std::wstring& path,
-                                      WmiObject& inParams, uint32_t sessionId,
-                                      const std::wstring& newName, const std::wstring& sid) {
-  LogPrintfW(L"Name already exists, deleting the old printer\n");
-  if (!DeletePrinterByName(ports_.spooler, newName)) return;
-  LogPrintfW(L"Deleted the old printer, renaming it too\n");
+void RenamePass::Given(const RenameDecision& decision, const std::wstring& name) {
+  record_(decision.sessionId, name);
+  RegisterDefaultPrinter(ports_.registry, ports_.broadcaster, decision.sid, name);
+}
 
-  std::unique_ptr<WmiObject> outParams;
-  HResult hr = pass.services.ExecMethod(path, L"RenamePrinter", &inParams, &outParams);
-  ThrowIfOutOfMemory(hr);
-  if (hresult::Failed(hr) || !outParams) {
-    LogPrintfW(L"Could not execute the rename method after the deletion.  hr: 0x%X\n", AsHex(hr));
+void RenamePass::HandlePrinter(ListedPrinter& printer, const std::wstring& currentName) {
+  const RenameDecision decision = Decide(printer, currentName);
+  if (decision.verdict != RenameDecision::kRename) return;
+  const std::optional<int32_t> returnValue = CallRename(
+      printer, decision.newName, L"Could not rename the printer.  hr: 0x%X\n", nullptr);
+  if (!returnValue) return;
+  if (*returnValue == 0) {
+    LogPrintfW(L"Successfully renamed the printer\n");
+    Given(decision, decision.newName);
     return;
   }
-  int32_t returnValue = 0;
-  if (!ReadReturnValue(*outParams, &returnValue)) return;
-  if (returnValue != 0) {
-    LogPrintfW(L"Failed to rename the printer after deletion because of error %d\n", returnValue);
+  LogPrintfW(L"Failed to rename the printer named %s because of return value %d\n", currentName,
+             *returnValue);
+  if (settings_.DeleteDuplicates)
+    ResolveClashByDeleting(printer, decision);
+  else
+    ResolveClashByAppending(printer, decision);
+}
+
+void RenamePass::ResolveClashByDeleting(ListedPrinter& printer, const RenameDecision& decision) {
+  LogPrintfW(L"Name already exists, deleting the old printer\n");
+  if (!DeletePrinterByName(ports_.spooler, decision.newName)) return;
+  LogPrintfW(L"Deleted the old printer, renaming it too\n");
+  const std::optional<int32_t> returnValue =
+      CallRename(printer, decision.newName,
+                 L"Could not execute the rename method after the deletion.  hr: 0x%X\n", nullptr);
+  if (!returnValue) return;
+  if (*returnValue != 0) {
+    LogPrintfW(L"Failed to rename the printer after deletion because of error %d\n",
+               *returnValue);
     return;
   }
   LogPrintfW(L"Successfully renamed the printer after the deletion\n");
-  RecordGivenName(sessionId, newName);
-  RegisterDefaultPrinter(ports_.registry, ports_.broadcaster, sid, newName);
+  Given(decision, decision.newName);
 }
 
-void Printers::ResolveClashByAppending(RenamePassState& pass, const std::wstring& path,
-                                       WmiObject& inParams, uint32_t sessionId,
-                                       const std::wstring& newName, const std::wstring& sid) {
-  LogPrintfW(L"Going to append something to the name of the printer\n");
-  std::wstring suffix = pass.settings.AppendToDuplicates;
+std::wstring RenamePass::SuffixedName(const std::wstring& newName) const {
+  std::wstring suffix = settings_.AppendToDuplicates;
   TrimWhitespace(suffix);
-  const std::wstring suffixedName = newName + L" " + suffix;
+  return newName + L" " + suffix;
+}
+
+void RenamePass::ResolveClashByAppending(ListedPrinter& printer, const RenameDecision& decision) {
+  LogPrintfW(L"Going to append something to the name of the printer\n");
+  const std::wstring suffixedName = SuffixedName(decision.newName);
   if (const wchar_t* why = WhyNotAPrinterName(suffixedName)) {
     LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
                suffixedName, why);
     return;
   }
-  HResult hr = inParams.Put(L"NewPrinterName", suffixedName);
-  ThrowIfOutOfMemory(hr);
-  LogPrintfW(L"Attempting to rename %s to %s\n", newName, suffixedName);
-  if (hresult::Failed(hr)) {
-    LogPrintfW(L"Could not prepare the parameters of the rename method.  hr: 0x%X\n", AsHex(hr));
-    return;
-  }
-
-  // This rename is checked like the first one: recording a name the printer
-  // does not bear would hide nothing and repoint the default printer to a
-  // printer that does not exist.
-  std::unique_ptr<WmiObject> outParams;
-  hr = pass.services.ExecMethod(path, L"RenamePrinter", &inParams, &outParams);
-  ThrowIfOutOfMemory(hr);
-  if (hresult::Failed(hr) || !outParams) {
-    LogPrintfW(L"Could not execute the rename method with the appended name.  hr: 0x%X\n",
-               AsHex(hr));
-    return;
-  }
-  int32_t returnValue = 0;
-  if (!ReadReturnValue(*outParams, &returnValue)) {
-    LogPrintfW(L"Could not read the result of the rename to %s\n", suffixedName);
-    return;
-  }
-  if (returnValue != 0) {
+  LogPrintfW(L"Attempting to rename %s to %s\n", decision.newName, suffixedName);
+  // Checked like the first rename: recording a name the printer does not
+  // bear would hide nothing and repoint the default printer to a printer
+  // that does not exist.
+  const std::optional<int32_t> returnValue =
+      CallRename(printer, suffixedName,
+                 L"Could not execute the rename method with the appended name.  hr: 0x%X\n",
+                 L"Could not read the result of the rename to %s\n");
+  if (!returnValue) return;
+  if (*returnValue != 0) {
     LogPrintfW(L"Failed to rename the printer to %s because of return value %d\n", suffixedName,
-               returnValue);
+               *returnValue);
     return;
   }
-  RecordGivenName(sessionId, suffixedName);
-  RegisterDefaultPrinter(ports_.registry, ports_.broadcaster, sid, suffixedName);
+  Given(decision, suffixedName);
+}
+
+// Finds what the rename's clash handling would meet.
+PreviewEntry RenamePass::PreviewPrinter(ListedPrinter& printer, const std::wstring& currentName,
+                                        std::unordered_set<std::wstring>& taken) {
+  PreviewEntry entry;
+  entry.currentName = currentName;
+  entry.decision = Decide(printer, currentName);
+  if (entry.decision.verdict != RenameDecision::kRename) return entry;
+  const std::wstring& newName = entry.decision.newName;
+  entry.finalName = newName;
+
+  bool held = taken.count(AsciiUpperCase(newName)) > 0;
+  bool holderRedirected = held;  // only redirected printers are renamed
+  std::unique_ptr<PrinterHandle> holder;
+  if (!held && AsciiUpperCase(newName) != AsciiUpperCase(currentName) &&
+      ports_.spooler.Open(newName, kPrinterAccessUse, &holder).ok() && holder) {
+    held = true;
+    PrinterInfo info;
+    holderRedirected = holder->ReadInfo(&info).ok() && IsRedirectedPrinter(info);
+  }
+  if (held && settings_.DeleteDuplicates) {
+    entry.clash = holderRedirected ? PreviewEntry::kDeletesHolder : PreviewEntry::kHolderKept;
+    if (!holderRedirected) entry.finalName.clear();
+  } else if (held) {
+    entry.clash = PreviewEntry::kSuffixed;
+    entry.finalName = SuffixedName(newName);
+    if ((entry.decision.badName = WhyNotAPrinterName(entry.finalName))) {
+      entry.decision.verdict = RenameDecision::kBadName;
+      entry.decision.newName = entry.finalName;
+      entry.finalName.clear();
+    }
+  }
+  if (!entry.finalName.empty()) taken.insert(AsciiUpperCase(entry.finalName));
+  return entry;
 }
 
 }  // namespace vantrel

@@ -1,24 +1,41 @@
-// The pieces of the rename pass that stand on their own: the OnlyUseRegex
-// filter, deleting a printer through the spooler, and what one pass shares
-// between its printers.
+// One rename pass: the settings it started with, the decisions for each
+// listed printer, the rename and the handling of a name clash. Printers
+// (printers.h) runs one per tick over the printers its query lists.
 #pragma once
 
-#include <memory>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 #include <unordered_set>
-#include <utility>
 
+#include "platform/accounts.h"
+#include "platform/registry.h"
 #include "platform/spooler.h"
+#include "platform/terminal_services.h"
 #include "platform/wmi.h"
+#include "service/engine/preview.h"
 #include "service/engine/printer_query.h"
+#include "service/engine/rename_decision.h"
 #include "settings/settings.h"
 
 namespace vantrel {
 
-// The adapters report an allocation failure as E_OUTOFMEMORY; the engine
-// turns it back into the exception that ends the construction or the pass.
-void ThrowIfOutOfMemory(HResult hr);
+// The platform services the engine calls. All must outlive the engine.
+struct EnginePorts {
+  Wmi& wmi;
+  TerminalServices& terminalServices;
+  Accounts& accounts;
+  Spooler& spooler;
+  Registry& registry;
+  SettingChangeBroadcaster& broadcaster;
+};
+
+// The WMI adapter reports an allocation failure as E_OUTOFMEMORY; the
+// engine turns it back into the exception that ends the construction or the
+// pass.
+void ThrowIfOutOfMemory(Status status);
 
 // A RenameRegex compiled on its first use and kept for the rest of one pass,
 // so a pass over many printers compiles it once.
@@ -53,57 +70,48 @@ bool IsRedirectedPrinter(const PrinterInfo& info);
 // redirected printer; true when the spooler accepted the deletion.
 bool DeletePrinterByName(Spooler& spooler, const std::wstring& name);
 
-// What one pass shares between its printers: the Settings it started with,
-// the compiled filter, and the RenamePrinter method, fetched on the first
-// printer that needs it rather than once per printer.
-struct RenamePassState {
-  RenamePassState(WmiServices& wmi, Settings passSettings, const PrinterQuery& query)
-      : services(wmi), settings(std::move(passSettings)), pattern(settings.RenameRegex) {
-    for (const std::wstring& name : query.namesLeftOut) namesLeftOut.insert(FoldCase(name));
-    for (const std::wstring& driver : query.driversLeftOut)
-      driversLeftOut.insert(FoldCase(driver));
-  }
+class RenamePass {
+ public:
+  // Called with each name a printer was given, and its session.
+  using NameRecorder = std::function<void(uint32_t sessionId, const std::wstring& name)>;
 
+  // `settings` is the pass's own copy: a reload on the control thread takes
+  // effect at the next pass.
+  RenamePass(const EnginePorts& ports, Settings settings, const PrinterQuery& query,
+             NameRecorder record);
+
+  // Decides, renames, and handles a clash as the settings say.
+  void HandlePrinter(ListedPrinter& printer, const std::wstring& currentName);
+
+  // What HandlePrinter would do, changing nothing. Names given earlier in
+  // the preview count as `taken`, as they would in a real pass.
+  PreviewEntry PreviewPrinter(ListedPrinter& printer, const std::wstring& currentName,
+                              std::unordered_set<std::wstring>& taken);
+
+ private:
   // Whether an exclusion that did not fit in the query text applies to the
   // printer: it is then passed over as if the query had not listed it.
-  bool LeftOutOfTheQuery(WmiObject& printer, const std::wstring& name) {
-    if (namesLeftOut.count(FoldCase(name))) return true;
-    if (driversLeftOut.empty()) return false;
-    WmiValue driver;
-    const HResult hr = printer.Get(L"DriverName", &driver);
-    ThrowIfOutOfMemory(hr);
-    const std::wstring* text = std::get_if<std::wstring>(&driver);
-    // A driver that cannot be read may be an excluded one.
-    return hresult::Failed(hr) || !text || driversLeftOut.count(FoldCase(*text));
-  }
+  bool LeftOutOfTheQuery(ListedPrinter& printer, const std::wstring& name);
+  // The per-printer steps up to the rename, with their messages.
+  RenameDecision Decide(ListedPrinter& printer, const std::wstring& currentName);
+  // One RenamePrinter call with its failure messages: `notExecuted` (with
+  // the status) when the call did not run, `unreadable` (with the name; may
+  // be null for none) when its result could not be read. The ReturnValue,
+  // or nothing after a failure.
+  std::optional<int32_t> CallRename(ListedPrinter& printer, const std::wstring& newName,
+                                    const wchar_t* notExecuted, const wchar_t* unreadable);
+  // Records the name the printer now bears and repoints the user's default.
+  void Given(const RenameDecision& decision, const std::wstring& name);
+  void ResolveClashByDeleting(ListedPrinter& printer, const RenameDecision& decision);
+  void ResolveClashByAppending(ListedPrinter& printer, const RenameDecision& decision);
+  std::wstring SuffixedName(const std::wstring& newName) const;
 
-  // The in-parameter signature of Win32_Printer.RenamePrinter; null (with
-  // the failing status in `*status`) when it cannot be had. A failure is
-  // tried again for the next printer.
-  WmiObject* RenameSignature(HResult* status) {
-    *status = hresult::kOk;
-    if (!classObject) {
-      *status = services.GetObject(L"Win32_Printer", &classObject);
-      ThrowIfOutOfMemory(*status);
-      if (!classObject) return nullptr;
-    }
-    if (!signature) {
-      *status = classObject->GetMethod(L"RenamePrinter", &signature);
-      ThrowIfOutOfMemory(*status);
-    }
-    return signature.get();
-  }
-
-  WmiServices& services;
-  // The pass's own copy: a reload on the control thread takes effect at the
-  // next pass.
-  const Settings settings;
-  RenamePattern pattern;
-  std::unordered_set<std::wstring> namesLeftOut;
-  std::unordered_set<std::wstring> driversLeftOut;
-  std::unique_ptr<WmiObject> classObject;
-  std::unique_ptr<WmiObject> signature;
+  const EnginePorts& ports_;
+  const Settings settings_;
+  RenamePattern pattern_;
+  std::unordered_set<std::wstring> namesLeftOut_;
+  std::unordered_set<std::wstring> driversLeftOut_;
+  NameRecorder record_;
 };
-
 
 }  // namespace vantrel

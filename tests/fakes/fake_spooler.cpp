@@ -3,53 +3,60 @@
 namespace vantrel::testing {
 namespace {
 
-struct FakePrinterHandle : PrinterHandle {
-  FakePrinterHandle(FakePrinterTable& p, std::wstring n, uint32_t e, FaultPlan* f)
-      : printers(p), name(std::move(n)), error(e), faultPlan(f) {}
+// A planned failure as the adapter reports it; kEmpty is a success.
+Status Planned(Failure failure) {
+  switch (failure) {
+    case Failure::kError:
+      return Status(win32_error::kAccessDenied);
+    case Failure::kOutOfMemory:
+      return Status(win32_error::kOutOfMemory);
+    default:
+      return Status::Ok();
+  }
+}
 
-  bool ReadInfo(PrinterInfo* info, uint32_t* lastError) override {
-    if (const Failure fault = Consult(faultPlan, "spooler ReadInfo");
-        fault != Failure::kNone) {  // ERROR_OUTOFMEMORY, ERROR_ACCESS_DENIED; empty succeeds
-      *info = {};
-      *lastError = fault == Failure::kOutOfMemory ? 14 : 5;
-      return fault == Failure::kEmpty;
-    }
+struct FakePrinterHandle : PrinterHandle {
+  FakePrinterHandle(FakePrinterTable& p, std::wstring n, Status d, FaultPlan* f)
+      : printers(p), name(std::move(n)), deleteError(d), faultPlan(f) {}
+
+  Status ReadInfo(PrinterInfo* info) override {
+    *info = {};
+    const Failure failure = Consult(faultPlan, "spooler ReadInfo");
+    if (failure != Failure::kNone) return Planned(failure);  // kEmpty: read, nothing in it
     const FakePrinter* found = printers.Find(name);
-    if (!found) {
-      *lastError = 1801;
-      return false;
-    }
-    *info = {found->portName, found->attributes};
-    return true;
+    if (found) *info = {found->portName, found->attributes};
+    return found ? Status::Ok() : Status(kInvalidPrinterName);
   }
 
-  int32_t DeletePrinter(uint32_t* lastError) override {
-    // ERROR_INVALID_PRINTER_NAME when it has gone meanwhile.
-    if (const Failure fault = Consult(faultPlan, "spooler DeletePrinter"); fault != Failure::kNone)
-      *lastError = fault == Failure::kOutOfMemory ? 8 : 5;
-    else
-      *lastError = error ? error : printers.Remove(name) ? 0 : 1801;
-    return *lastError ? 0 : 1;
+  Status Delete() override {
+    if (const Status fault = Planned(Consult(faultPlan, "spooler Delete")); !fault.ok()) return fault;
+    if (!deleteError.ok()) return deleteError;
+    return printers.Remove(name) ? Status::Ok() : Status(kInvalidPrinterName);
   }
 
   FakePrinterTable& printers;
   std::wstring name;
-  uint32_t error;
+  Status deleteError;
   FaultPlan* faultPlan;
   LiveFakeObject live;
 };
 
 }  // namespace
 
-std::unique_ptr<PrinterHandle> FakeSpooler::OpenPrinter(const std::wstring& name,
-                                                        uint32_t desiredAccess) {
+Status FakeSpooler::Open(const std::wstring& name, uint32_t desiredAccess,
+                         std::unique_ptr<PrinterHandle>* printer) {
   ++openCalls;
-  if (Consult(faultPlan, "spooler OpenPrinter") != Failure::kNone) return nullptr;
+  printer->reset();
+  if (const Status fault = Planned(Consult(faultPlan, "spooler Open")); !fault.ok()) return fault;
+  if (!openError.ok()) return openError;
   const FakePrinter* found = printers_.Find(name);
-  if (failOpen || !found) return nullptr;
-  // Deleting needs the DELETE right; ERROR_ACCESS_DENIED without it.
-  const uint32_t error = deleteError ? deleteError : (desiredAccess & 0x00010000) ? 0 : 5;
-  return std::make_unique<FakePrinterHandle>(printers_, found->name, error, faultPlan);
+  if (!found) return Status(kInvalidPrinterName);
+  constexpr uint32_t kDelete = 0x00010000;
+  const Status deleteError = !this->deleteError.ok() ? this->deleteError
+                             : (desiredAccess & kDelete) ? Status::Ok()
+                                                         : Status(win32_error::kAccessDenied);
+  *printer = std::make_unique<FakePrinterHandle>(printers_, found->name, deleteError, faultPlan);
+  return Status::Ok();
 }
 
 }  // namespace vantrel::testing

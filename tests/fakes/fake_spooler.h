@@ -1,5 +1,5 @@
 // The print spooler over the fake WMI's printer table: opening a printer by
-// name and deleting it, with injectable failures.
+// name, reading and deleting it, with injectable failures.
 #pragma once
 
 #include <cstdint>
@@ -11,17 +11,20 @@
 
 namespace vantrel::testing {
 
+// ERROR_INVALID_PRINTER_NAME: no such printer (any more).
+inline constexpr int32_t kInvalidPrinterName = 1801;
+
 class FakeSpooler : public Spooler {
  public:
   explicit FakeSpooler(FakePrinterTable& printers) : printers_(printers) {}
 
-  // Null for an unknown printer or while failOpen is set. Deleting needs
-  // the DELETE right (ERROR_ACCESS_DENIED without it), as on Windows.
-  std::unique_ptr<PrinterHandle> OpenPrinter(const std::wstring& name,
-                                             uint32_t desiredAccess) override;
+  // Deleting needs the DELETE right (ERROR_ACCESS_DENIED without it), as on
+  // Windows.
+  Status Open(const std::wstring& name, uint32_t desiredAccess,
+              std::unique_ptr<PrinterHandle>* printer) override;
 
-  bool failOpen = false;
-  uint32_t deleteError = 0;  // non-zero: DeletePrinter fails with it
+  Status openError;    // not ok: Open fails with it
+  Status deleteError;  // not ok: Delete fails with it
   int openCalls = 0;
   FaultPlan* faultPlan = nullptr;
 

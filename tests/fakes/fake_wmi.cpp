@@ -1,17 +1,14 @@
 #include "tests/fakes/fake_wmi.h"
 
 #include <algorithm>
-#include <cwctype>
+
+#include "platform/text.h"
 
 namespace vantrel::testing {
 namespace {
 
-constexpr wchar_t kPathPrefix[] = L"Win32_Printer.DeviceID=\"";
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
+// WMI and the spooler compare names as the engine does.
+std::wstring Upper(std::wstring text) { return AsciiUpperCase(std::move(text)); }
 
 const std::wstring FakePrinter::*Column(const std::wstring& property) {
   if (property == L"DeviceID" || property == L"Name") return &FakePrinter::name;
@@ -20,15 +17,16 @@ const std::wstring FakePrinter::*Column(const std::wstring& property) {
   return nullptr;
 }
 
-// The rows of "SELECT ... FROM Win32_Printer", optionally followed by
-// " WHERE " and conditions "<property> LIKE|=|!= '<literal>'" joined by
-// " AND ", as the system writes them. Literals take backslash escapes; LIKE
-// patterns are '%text%' (text anywhere, case ignored like = and !=).
-HResult Query(const FakePrinterTable& printers, const std::wstring& query,
-              std::vector<FakePrinter>* rows) {
+// The rows of "SELECT * FROM Win32_Printer", or of the engine's select list
+// followed by " WHERE " and conditions "<property> LIKE|=|!= '<literal>'"
+// joined by " AND ". Literals take backslash escapes; LIKE patterns are
+// '%text%' (text anywhere, case ignored like = and !=).
+Status Query(const FakePrinterTable& printers, const std::wstring& query,
+             std::vector<FakePrinter>* rows) {
+  const Status invalid(hresult::kWbemInvalidQuery);
   const std::wstring from = L" FROM Win32_Printer";
   size_t i = query.find(from);
-  if (query.rfind(L"SELECT ", 0) != 0 || i == std::wstring::npos) return hresult::kWbemInvalidQuery;
+  if (query.rfind(L"SELECT ", 0) != 0 || i == std::wstring::npos) return invalid;
   struct Condition {
     const std::wstring FakePrinter::*column;
     std::wstring op, value;
@@ -40,7 +38,7 @@ HResult Query(const FakePrinterTable& printers, const std::wstring& query,
     const size_t op = query.find(L' ', property) + 1;  // 0 when there is none
     const size_t literal = op ? query.find(L' ', op) + 1 : 0;
     if (query.compare(i, joiner.size(), joiner) != 0 || !literal || query[literal] != L'\'')
-      return hresult::kWbemInvalidQuery;
+      return invalid;
     Condition c{Column(query.substr(property, op - 1 - property)),
                 query.substr(op, literal - 1 - op), L""};
     for (i = literal + 1; i < query.size() && query[i] != L'\''; ++i)
@@ -48,7 +46,7 @@ HResult Query(const FakePrinterTable& printers, const std::wstring& query,
     const bool like =
         c.op == L"LIKE" && c.value.size() >= 2 && c.value.front() == L'%' && c.value.back() == L'%';
     if (i >= query.size() || !c.column || !(like || c.op == L"=" || c.op == L"!="))
-      return hresult::kWbemInvalidQuery;
+      return invalid;
     conditions.push_back(c);
   }
   for (const FakePrinter& printer : printers.rows()) {
@@ -60,138 +58,75 @@ HResult Query(const FakePrinterTable& printers, const std::wstring& query,
     };
     if (std::all_of(conditions.begin(), conditions.end(), holds)) rows->push_back(printer);
   }
-  return hresult::kOk;
+  return Status::Ok();
 }
 
-// Any object: a printer row, the class, the method signature, parameters.
-struct FakeObject : WmiObject {
-  LiveFakeObject live;
-  explicit FakeObject(FakeWmi& w) : wmi(w) {}
+// A listed row: its properties as the query saw them, renamed by DeviceID.
+struct FakeListedPrinter : ListedPrinter {
+  FakeListedPrinter(FakeWmi& w, FakePrinter r) : wmi(w), row(std::move(r)) {}
 
-  HResult Get(const std::wstring& name, WmiValue* value) override {
-    if (auto fault = wmi.Enter("Get", name)) return *fault;
-    auto it = properties.find(name);
-    if (it == properties.end()) return hresult::kWbemNotFound;
-    *value = it->second;
-    return hresult::kOk;
-  }
-  HResult Put(const std::wstring& name, const WmiValue& value) override {
-    if (auto fault = wmi.Enter("Put", name)) return *fault;
-    properties[name] = value;
-    return hresult::kOk;
-  }
-  HResult GetMethod(const std::wstring& name, std::unique_ptr<WmiObject>* inSignature) override {
-    if (auto fault = wmi.Enter("GetMethod", name)) return *fault;
-    if (name != L"RenamePrinter") return hresult::kWbemNotFound;
-    *inSignature = std::make_unique<FakeObject>(wmi);
-    return hresult::kOk;
-  }
-  HResult SpawnInstance(std::unique_ptr<WmiObject>* instance) override {
-    if (auto fault = wmi.Enter("SpawnInstance")) return *fault;
-    *instance = std::make_unique<FakeObject>(wmi);
-    return hresult::kOk;
+  Status ReadText(Property property, std::wstring* value) override {
+    const RenameResult fault =
+        wmi.Enter(property == kDeviceId ? "Read:DeviceID" : "Read:DriverName");
+    if (fault.step != RenameResult::kDone || !fault.status.ok()) return fault.status;
+    *value = property == kDeviceId ? row.name : row.driverName;
+    return Status::Ok();
   }
 
-  std::map<std::wstring, WmiValue> properties;
-
-  FakeWmi& wmi;
-};
-
-struct FakeEnumerator : WmiEnumerator {
-  LiveFakeObject live;
-  FakeEnumerator(FakeWmi& w, std::vector<FakePrinter> rows) : wmi(w), rows_(std::move(rows)) {}
-
-  HResult Next(int32_t timeout, uint32_t count,
-               std::vector<std::unique_ptr<WmiObject>>* objects) override {
-    objects->clear();
-    wmi.lastNextTimeout = timeout;
-    wmi.lastNextCount = count;
-    if (auto fault = wmi.Enter("Next")) return *fault;
-    for (; objects->size() < count && next_ < rows_.size(); ++next_) {
-      auto object = std::make_unique<FakeObject>(wmi);
-      const FakePrinter& row = rows_[next_];  // the properties the system reads
-      object->properties = {{L"__PATH", kPathPrefix + row.name + L"\""},
-                            {L"DeviceID", row.name},
-                            {L"DriverName", row.driverName}};
-      objects->push_back(std::move(object));
-    }
-    return objects->size() == count ? hresult::kOk : hresult::kFalse;
+  // A clash is a ReturnValue, not a failed call.
+  RenameResult Rename(const std::wstring& newName) override {
+    RenameResult result = wmi.Enter("Rename");
+    if (!result.status.ok() && result.step == RenameResult::kDone)
+      result.step = RenameResult::kExecute;
+    const bool runs = result.step == RenameResult::kReadResult ||
+                      (result.step == RenameResult::kDone && result.returnValue == 0);
+    if (runs && wmi.printers.Rename(row.name, newName))
+      row.name = newName;
+    else if (runs)
+      result.returnValue = kPrinterAlreadyExists;
+    return result;
   }
 
   FakeWmi& wmi;
-  std::vector<FakePrinter> rows_;
-  size_t next_ = 0;
+  FakePrinter row;
+  LiveFakeObject live;
 };
 
-struct FakeServices : WmiServices {
-  LiveFakeObject live;
-  explicit FakeServices(FakeWmi& w) : wmi(w) {}
-  ~FakeServices() override { wmi.releases.push_back("Services"); }
+struct FakeListing : PrinterListing {
+  FakeListing(FakeWmi& w, std::vector<FakePrinter> r) : wmi(w), rows(std::move(r)) {}
 
-  HResult ExecQuery(const std::wstring& language, const std::wstring& query, int32_t flags,
-                    std::unique_ptr<WmiEnumerator>* enumerator) override {
+  Status Next(std::unique_ptr<ListedPrinter>* printer) override {
+    printer->reset();
+    if (next == rows.size()) return Status::Ok();
+    const RenameResult fault = wmi.Enter("Next");
+    if (fault.step == RenameResult::kReadResult) next = rows.size();  // an early end
+    if (next == rows.size()) return Status::Ok();
+    if (!fault.status.ok()) return fault.status;
+    *printer = std::make_unique<FakeListedPrinter>(wmi, rows[next++]);
+    return Status::Ok();
+  }
+
+  FakeWmi& wmi;
+  std::vector<FakePrinter> rows;
+  size_t next = 0;
+  LiveFakeObject live;
+};
+
+struct FakeInventory : PrinterInventory {
+  explicit FakeInventory(FakeWmi& w) : wmi(w) {}
+
+  Status ListPrinters(const std::wstring& query, bool,
+                      std::unique_ptr<PrinterListing>* listing) override {
     wmi.queries.push_back(query);
-    wmi.lastQueryFlags = flags;
-    if (auto fault = wmi.Enter("ExecQuery")) return *fault;
-    if (language != L"WQL") return hresult::kFail;
+    if (const Status fault = wmi.Enter("ListPrinters").status; !fault.ok()) return fault;
     std::vector<FakePrinter> rows;
-    if (HResult hr = Query(wmi.printers, query, &rows); hresult::Failed(hr)) return hr;
-    *enumerator = std::make_unique<FakeEnumerator>(wmi, std::move(rows));
-    return hresult::kOk;
-  }
-
-  HResult GetObject(const std::wstring& path, std::unique_ptr<WmiObject>* object) override {
-    if (auto fault = wmi.Enter("GetObject", path)) return *fault;
-    if (path != L"Win32_Printer") return hresult::kWbemNotFound;
-    *object = std::make_unique<FakeObject>(wmi);
-    return hresult::kOk;
-  }
-
-  // Renames the printer the path names; a clash is a ReturnValue, not a
-  // failed call.
-  HResult ExecMethod(const std::wstring& objectPath, const std::wstring& method,
-                     WmiObject* inParams, std::unique_ptr<WmiObject>* outParams) override {
-    if (auto fault = wmi.Enter("ExecMethod", method)) return *fault;
-    const size_t prefix = std::size(kPathPrefix) - 1;
-    if (method != L"RenamePrinter") return hresult::kFail;
-    if (objectPath.rfind(kPathPrefix, 0) != 0 || objectPath.size() <= prefix)
-      return static_cast<HResult>(0x8004103A);  // WBEM_E_INVALID_OBJECT_PATH
-    const std::wstring deviceId = objectPath.substr(prefix, objectPath.size() - prefix - 1);
-    if (!wmi.printers.Find(deviceId)) return hresult::kWbemNotFound;
-    auto* params = dynamic_cast<FakeObject*>(inParams);
-    const auto* name =
-        params ? std::get_if<std::wstring>(&params->properties[L"NewPrinterName"]) : nullptr;
-    int32_t returnValue = 87;  // ERROR_INVALID_PARAMETER: no name given
-    if (auto forced = wmi.Fire("RenamePrinter", "RenamePrinter"))
-      returnValue = *forced;
-    else if (name && !name->empty())
-      returnValue = wmi.printers.Rename(deviceId, *name) ? 0 : kPrinterAlreadyExists;
-    if (outParams) {
-      auto out = std::make_unique<FakeObject>(wmi);
-      out->properties[L"ReturnValue"] = returnValue;
-      *outParams = std::move(out);
-    }
-    return hresult::kOk;
+    if (const Status parsed = Query(wmi.printers, query, &rows); !parsed.ok()) return parsed;
+    *listing = std::make_unique<FakeListing>(wmi, std::move(rows));
+    return Status::Ok();
   }
 
   FakeWmi& wmi;
-};
-
-struct FakeLocator : WmiLocator {
   LiveFakeObject live;
-  explicit FakeLocator(FakeWmi& w) : wmi(w) {}
-  ~FakeLocator() override { wmi.releases.push_back("Locator"); }
-
-  HResult ConnectServer(const std::wstring& resource,
-                        std::unique_ptr<WmiServices>* services) override {
-    wmi.lastResource = resource;
-    if (auto fault = wmi.Enter("ConnectServer")) return *fault;
-    if (resource != L"ROOT\\CIMV2") return hresult::kFail;
-    *services = std::make_unique<FakeServices>(wmi);
-    return hresult::kOk;
-  }
-
-  FakeWmi& wmi;
 };
 
 }  // namespace
@@ -233,38 +168,36 @@ std::vector<std::wstring> FakePrinterTable::Names() const {
   return names;
 }
 
-HResult FakeWmi::CreateLocator(std::unique_ptr<WmiLocator>* locator) {
-  if (auto fault = Enter("CreateLocator")) return *fault;
-  *locator = std::make_unique<FakeLocator>(*this);
-  return hresult::kOk;
+Status FakeWmi::Connect(std::unique_ptr<PrinterInventory>* inventory) {
+  if (const Status fault = Enter("Connect").status; !fault.ok()) return fault;
+  *inventory = std::make_unique<FakeInventory>(*this);
+  return Status::Ok();
 }
 
-std::optional<HResult> FakeWmi::Enter(const std::string& call, const std::wstring& argument) {
-  const std::string detailed = call + ':' + std::string(argument.begin(), argument.end());
-  ++totalCalls_;
+// A planned failure: kError and kOutOfMemory fail the call; kEmpty is the
+// call's quiet way of yielding nothing: a property that is not text, a
+// listing that ends early, a rename whose result is lost.
+RenameResult FakeWmi::Enter(const std::string& call) {
   ++counts_[call];
-  if (!argument.empty()) ++counts_[detailed];
-  switch (Consult(faultPlan, "wmi " + detailed)) {
+  switch (Consult(faultPlan, "wmi " + call)) {
     case Failure::kError:
-      return hresult::kFail;
+      return {RenameResult::kDone, Status(hresult::kFail), 0};
     case Failure::kOutOfMemory:
-      return hresult::kOutOfMemory;
-    case Failure::kEmpty:  // Put has nothing to yield
-      return call == "Put" ? hresult::kFail : hresult::kOk;
+      return {RenameResult::kDone, Status(hresult::kOutOfMemory), 0};
+    case Failure::kEmpty:
+      if (call.starts_with("Read:"))
+        return {RenameResult::kDone, Status(hresult::kWbemTypeMismatch), 0};
+      return {RenameResult::kReadResult, Status(hresult::kWbemNotFound), 0};
     case Failure::kNone:
       break;
   }
-  return Fire(call, detailed);
-}
-
-std::optional<HResult> FakeWmi::Fire(const std::string& call, const std::string& detailed) {
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
-    if ((it->call != call && it->call != detailed) || --it->remaining > 0) continue;
-    const HResult status = it->status;
+    if (it->call != call || --it->remaining > 0) continue;
+    const RenameResult result = it->result;
     faults_.erase(it);
-    return status;
+    return result;
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace vantrel::testing

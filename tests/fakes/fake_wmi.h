@@ -1,12 +1,12 @@
 // An in-memory WMI with the Win32_Printer class of a terminal server: the
-// printer table, the WQL queries the system sends, batched enumeration, the
-// RenamePrinter method, call counts, and injected failures.
+// printer table, the WQL the engine and the driver list send (anything else
+// is refused, so a wrong clause fails the query) and RenamePrinter, with
+// injectable failures of any call.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -48,7 +48,7 @@ inline constexpr int32_t kPrinterAlreadyExists = 1802;
 
 class FakeWmi : public Wmi {
  public:
-  HResult CreateLocator(std::unique_ptr<WmiLocator>* locator) override;
+  Status Connect(std::unique_ptr<PrinterInventory>* inventory) override;
 
   // Printers on a "TS" port bear the spooler's redirected mark, others not.
   void AddPrinter(const std::wstring& name, const std::wstring& driverName = L"Generic Driver",
@@ -58,47 +58,36 @@ class FakeWmi : public Wmi {
   }
 
   // Makes the `occurrence`-th call (counting from 1, from now on) of `call`
-  // return `status` without yielding anything. `call` is a method name
-  // ("ConnectServer", "Next", "ExecMethod", ...) or a method and its
-  // argument ("Get:DeviceID", "Put:NewPrinterName"). "RenamePrinter" makes
-  // the rename, instead, report `status` as its ReturnValue.
-  void FailCall(const std::string& call, int occurrence, HResult status) {
-    faults_.push_back({call, occurrence, status});
+  // ("Connect", "ListPrinters", "Next", "Read:DeviceID", "Read:DriverName")
+  // fail with `status`.
+  void FailCall(const std::string& call, int occurrence, Status status) {
+    faults_.push_back({call, occurrence, {RenameResult::kDone, status, 0}});
   }
-
-  // Calls made, by method name and by "method:argument".
+  // Makes the `occurrence`-th Rename answer `result`. At kReadResult the
+  // printer is renamed first, as WMI may have done when its answer is lost.
+  void FailRename(int occurrence, RenameResult result) {
+    faults_.push_back({"Rename", occurrence, result});
+  }
   int CallCount(const std::string& call) const {
     auto it = counts_.find(call);
     return it == counts_.end() ? 0 : it->second;
   }
-  int TotalCalls() const { return totalCalls_; }
-  void ResetCounts() {
-    counts_.clear();
-    totalCalls_ = 0;
-  }
 
   FakePrinterTable printers;
   std::vector<std::wstring> queries;  // every query text received
-  int32_t lastQueryFlags = 0;
-  int32_t lastNextTimeout = 0;
-  uint32_t lastNextCount = 0;
-  std::wstring lastResource;
-  std::vector<std::string> releases;  // "Services" and "Locator", in release order
   FaultPlan* faultPlan = nullptr;
 
-  // Internal to the fake's objects: counts a call and fires its fault.
-  std::optional<HResult> Enter(const std::string& call, const std::wstring& argument = L"");
-  std::optional<HResult> Fire(const std::string& call, const std::string& detailed);
+  // Internal to the fake's objects: counts a call and says how it fails
+  // (step kDone with an ok status: it does not).
+  RenameResult Enter(const std::string& call);
 
  private:
   struct Fault {
     std::string call;
     int remaining;
-    HResult status;
+    RenameResult result;
   };
-
   std::map<std::string, int> counts_;
-  int totalCalls_ = 0;
   std::vector<Fault> faults_;
 };
 

@@ -9,16 +9,15 @@
 #include <vector>
 
 #include "settings/settings.h"
-#include "tests/fakes/recording_log_sink.h"
 #include "tests/service/engine/fake_terminal_server.h"
+#include "tests/fakes/recording_log_sink.h"
 
 namespace vantrel::testing {
 
 inline const std::wstring kAliceSid = L"S-1-5-21-100-200-300-1001";
 inline const std::wstring kBobSid = L"S-1-5-21-100-200-300-1002";
-using Names = std::vector<std::wstring>;
-
 inline const std::wstring kDone = L"All done renaming printers\n";
+using Names = std::vector<std::wstring>;
 
 class PrintersTest : public ::testing::Test {
  protected:
@@ -38,10 +37,6 @@ class PrintersTest : public ::testing::Test {
     log.Clear();
   }
   static Settings& settings() { return GetSettings(); }
-  void AddRedirected(size_t count) {  // "P<i> (redirected 3)"
-    for (size_t i = 0; i < count; ++i)
-      server->wmi.AddPrinter(L"P" + std::to_wstring(i) + L" (redirected 3)");
-  }
 
   // Runs a pass and returns its log after the opening lines, checked here.
   std::wstring Pass(Printers& printers) {
@@ -64,13 +59,14 @@ class PrintersTest : public ::testing::Test {
     const std::wstring client = session == 3 ? L"CLIENT7" : L"HOST5";
     const std::wstring sid = session == 3 ? kAliceSid : kBobSid;
     const std::wstring checked =
-        inParens ? L"Checked whether the session id was valid, and it " + std::wstring(inParens) + L"\n"
+        inParens ? L"Checked whether the session id was valid, and it " + std::wstring(inParens) +
+                       L"\n"
                  : L"";
     return L"Have current name " + current + L"\n" + checked + L"The printer named " + current +
-           L" should be renamed " + newName + L" for session " +
-           std::to_wstring(session) + L"\nGoing to rename this printer to " + newName +
-           L" for user " + client + L"\\" + user + L" on host " + client + L"\nThe username " +
-           user + L" corresponds to the SID " + sid + L"\nThe SID for that user is " + sid + L"\n";
+           L" should be renamed " + newName + L" for session " + std::to_wstring(session) +
+           L"\nGoing to rename this printer to " + newName + L" for user " + client + L"\\" +
+           user + L" on host " + client + L"\nThe username " + user + L" corresponds to the SID " +
+           sid + L"\nThe SID for that user is " + sid + L"\n";
   }
   // After a rename to `name`: the user's hive is not loaded.
   static std::wstring Registered(int session, const std::wstring& name) {
