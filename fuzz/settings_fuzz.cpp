@@ -2,6 +2,7 @@
 // length, one of which may change between the size query and the read.
 // Whatever loads must save and load back unchanged.
 #include "fuzz/fuzz_input.h"
+#include "platform/text.h"
 #include "settings/registry_codec.h"
 #include "settings/settings.h"
 #include "tests/fakes/fake_registry.h"
@@ -16,7 +17,7 @@ constexpr auto kMachine = RegistryRoot::kLocalMachine;
 
 // A string field comes back only when its value fits the read buffer.
 bool SameString(const std::wstring& loaded, const std::wstring& reloaded) {
-  return loaded == reloaded || (ToUtf16(loaded).size() + 1) * 2 > kStringValueCapacity;
+  return loaded == reloaded || (WideToUtf16(loaded).size() + 1) * 2 > kStringValueCapacity;
 }
 }  // namespace
 

@@ -2,47 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace vantrel {
+namespace {
 
-std::u16string ToUtf16(std::wstring_view text) {
-  std::u16string units;
-  units.reserve(text.size());
-  for (wchar_t c : text) {
-    auto cp = static_cast<uint32_t>(c);
-    if constexpr (sizeof(wchar_t) > 2) {
-      if (cp > 0xFFFF && cp <= 0x10FFFF) {
-        cp -= 0x10000;
-        units.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        units.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        continue;
-      }
-      if (cp > 0x10FFFF) cp = 0xFFFD;  // not a Unicode code point
-    }
-    units.push_back(static_cast<char16_t>(cp));
-  }
-  return units;
-}
-
-std::wstring FromUtf16(std::u16string_view units) {
-  std::wstring text;
-  text.reserve(units.size());
-  for (size_t i = 0; i < units.size(); ++i) {
-    char16_t u = units[i];
-    if constexpr (sizeof(wchar_t) > 2) {
-      if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-          units[i + 1] <= 0xDFFF) {
-        uint32_t cp = 0x10000 + ((static_cast<uint32_t>(u) - 0xD800) << 10) +
-                      (static_cast<uint32_t>(units[i + 1]) - 0xDC00);
-        text.push_back(static_cast<wchar_t>(cp));
-        ++i;
-        continue;
-      }
-    }
-    text.push_back(static_cast<wchar_t>(u));
-  }
-  return text;
-}
-
+// Little-endian UTF-16 units of `bytes`; a trailing odd byte (half a unit)
+// is dropped.
 std::u16string UnitsFromBytes(const std::vector<uint8_t>& bytes) {
   std::u16string units;
   units.reserve(bytes.size() / 2);
@@ -61,8 +27,10 @@ std::vector<uint8_t> BytesFromUnits(std::u16string_view units) {
   return bytes;
 }
 
+}  // namespace
+
 std::vector<uint8_t> EncodeRegSz(std::wstring_view text) {
-  std::u16string units = ToUtf16(text);
+  std::u16string units = WideToUtf16(text);
   units.push_back(u'\0');
   return BytesFromUnits(units);
 }
@@ -70,7 +38,7 @@ std::vector<uint8_t> EncodeRegSz(std::wstring_view text) {
 std::wstring DecodeRegSz(const std::vector<uint8_t>& bytes) {
   std::u16string units = UnitsFromBytes(bytes);
   units.resize(std::min(units.size(), units.find(u'\0')));
-  return FromUtf16(units);
+  return Utf16ToWide(units);
 }
 
 std::vector<uint8_t> EncodeDword(uint32_t value) {
@@ -97,7 +65,7 @@ std::vector<uint8_t> EncodeMultiSz(const std::vector<std::wstring>& entries) {
     // An entry is written as a C string: it ends at its first NUL.
     std::wstring_view text(entry);
     text = text.substr(0, std::min(text.size(), text.find(L'\0')));
-    units += ToUtf16(text);
+    units += WideToUtf16(text);
     units.push_back(u'\0');
   }
   units.push_back(u'\0');
@@ -112,7 +80,8 @@ std::vector<std::wstring> DecodeMultiSz(const std::vector<uint8_t>& bytes, size_
   size_t pos = 0;
   while (pos < units.size()) {
     size_t end = std::min(units.size(), units.find(u'\0', pos));
-    if (end > pos) entries.push_back(FromUtf16(std::u16string_view(units).substr(pos, end - pos)));
+    if (end > pos)
+      entries.push_back(Utf16ToWide(std::u16string_view(units).substr(pos, end - pos)));
     pos = end + 1;
   }
   return entries;

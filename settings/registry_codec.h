@@ -1,7 +1,7 @@
 // The byte rules of the settings' registry values, kept apart from the
 // registry calls so they can be tested anywhere. Registry strings are
 // UTF-16LE; std::wstring is UTF-16 on Windows and UTF-32 on Linux, so every
-// conversion here goes through explicit UTF-16 code units.
+// conversion here goes through explicit UTF-16 code units (platform/text.h).
 #pragma once
 
 #include <cstddef>
@@ -16,16 +16,6 @@ namespace vantrel {
 inline constexpr uint32_t kStringValueCapacity = 2048;
 // The buffer a list is built in on save, in UTF-16 units.
 inline constexpr size_t kListSaveBufferUnits = 10240;
-
-// A wide string as UTF-16 code units (surrogate pairs above U+FFFF where
-// wchar_t is 32 bits) and back. Unpaired surrogates are carried through.
-std::u16string ToUtf16(std::wstring_view text);
-std::wstring FromUtf16(std::u16string_view units);
-
-// Little-endian UTF-16 units of `bytes`; a trailing odd byte (half a unit)
-// is dropped.
-std::u16string UnitsFromBytes(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> BytesFromUnits(std::u16string_view units);
 
 // REG_SZ: the text and one NUL, (length + 1) * 2 bytes.
 std::vector<uint8_t> EncodeRegSz(std::wstring_view text);

@@ -1,7 +1,8 @@
 // An in-memory registry with the Win32 semantics the code relies on: keys
 // as a case-insensitive tree under two roots, typed values, buffer-size
 // rules of RegQueryValueExW, enumeration order by creation, and a way to
-// make any single call fail.
+// make any single call fail. The settings table runs over it and over the
+// real registry alike (tests/settings/settings_store_cases.h).
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "tests/fakes/fault_plan.h"
 
 namespace vantrel::testing {
@@ -35,7 +37,6 @@ class FakeRegistry : public Registry {
                  std::unique_ptr<RegistryKey>* key) override;
 
   // Direct access for tests (paths separated by '\\', case-insensitive).
-  bool KeyExists(RegistryRoot root, const std::wstring& path) { return Walk(root, path, false); }
   void AddKey(RegistryRoot root, const std::wstring& path) { Walk(root, path, true); }
   void SetRaw(RegistryRoot root, const std::wstring& path, const std::wstring& name, uint32_t type,
               std::vector<uint8_t> data);
@@ -44,9 +45,6 @@ class FakeRegistry : public Registry {
   void DeleteValue(RegistryRoot root, const std::wstring& path, const std::wstring& name);
   std::optional<FakeRegValue> GetRaw(RegistryRoot root, const std::wstring& path,
                                      const std::wstring& name);
-  // The text of a REG_SZ value up to its first NUL (nullopt when absent).
-  std::optional<std::wstring> GetString(RegistryRoot root, const std::wstring& path,
-                                        const std::wstring& name);
   std::vector<std::wstring> ValueNames(RegistryRoot root, const std::wstring& path);
   void DenyOpen(RegistryRoot root, const std::wstring& path, bool deny = true) {
     Walk(root, path, true)->openDenied = deny;
@@ -57,27 +55,11 @@ class FakeRegistry : public Registry {
   // and the value or key name; a non-zero result makes that call fail with
   // it.
   std::function<int32_t(const std::string& call, const std::wstring& name)> failHook;
+  FaultPlan* faultPlan = nullptr;
   // The faultPlan's kEmpty, for the calls that may succeed yielding nothing.
   static constexpr int32_t kYieldNothing = -1;
-  int32_t Hook(const char* call, const std::wstring& name, bool mayYieldNothing = false) {
-    ++callCount;
-    switch (Consult(faultPlan, std::string("registry ") + call)) {
-      case Failure::kNone:
-        break;
-      case Failure::kOutOfMemory:
-        return win32_error::kNotEnoughMemory;
-      case Failure::kEmpty:
-        if (mayYieldNothing) return kYieldNothing;
-        [[fallthrough]];
-      case Failure::kError:
-        return win32_error::kAccessDenied;
-    }
-    return failHook ? failHook(call, name) : 0;
-  }
-  FaultPlan* faultPlan = nullptr;
-
-  // Count of port calls made, for "no platform call" checks.
-  int callCount = 0;
+  int32_t Hook(const char* call, const std::wstring& name, bool mayYieldNothing = false);
+  int callCount = 0;  // port calls made (the benchmark's count of platform calls)
 
   // The key at `path` below `from` (a root when null); missing keys are made
   // when `create` is set (and `*created` tells), else the result is null.
@@ -90,6 +72,12 @@ class FakeRegistry : public Registry {
 
 // UTF-16LE bytes of `text` (surrogate pairs above U+FFFF), with or without
 // a terminating NUL.
-std::vector<uint8_t> WideBytes(const std::wstring& text, bool withNul);
+inline std::vector<uint8_t> WideBytes(const std::wstring& text, bool withNul) {
+  std::u16string units = WideToUtf16(text);
+  if (withNul) units.push_back(u'\0');
+  std::vector<uint8_t> bytes;
+  for (char16_t u : units) bytes.insert(bytes.end(), {uint8_t(u), uint8_t(u >> 8)});
+  return bytes;
+}
 
 }  // namespace vantrel::testing

@@ -1,5 +1,5 @@
-// Shared helpers of the adapter tests: where they run, who runs them, and
-// registry values written with the plain API.
+// Shared helpers of the Windows-side tests: where they run, who runs them,
+// and a scratch registry in place of the real one.
 #pragma once
 
 #include <windows.h>
@@ -29,5 +29,36 @@ inline LSTATUS PutRegString(HKEY root, const std::wstring& path, const wchar_t* 
   return ::RegSetKeyValueW(root, path.c_str(), name, REG_SZ, value.c_str(),
                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
+
+// While it lives, the process sees `predefined` (HKEY_LOCAL_MACHINE or
+// HKEY_USERS) as an empty scratch key under HKEY_CURRENT_USER
+// (RegOverridePredefKey), so a test never reads or writes the product's
+// real keys; the scratch key is deleted at the end.
+class ScratchRegistryRoot {
+ public:
+  explicit ScratchRegistryRoot(HKEY predefined) : predefined_(predefined) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
+    HKEY scratch = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &scratch, nullptr) == ERROR_SUCCESS) {
+      overridden_ = ::RegOverridePredefKey(predefined_, scratch) == ERROR_SUCCESS;
+      ::RegCloseKey(scratch);
+    }
+  }
+  ~ScratchRegistryRoot() {
+    ::RegOverridePredefKey(predefined_, nullptr);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kPath);
+  }
+  ScratchRegistryRoot(const ScratchRegistryRoot&) = delete;
+  ScratchRegistryRoot& operator=(const ScratchRegistryRoot&) = delete;
+
+  bool ok() const { return overridden_; }
+
+ private:
+  static constexpr wchar_t kPath[] = L"Software\\Vantrel test scratch";
+  HKEY predefined_;
+  bool overridden_ = false;
+};
 
 }  // namespace vantrel::testing
