@@ -36,16 +36,16 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return static_cast<LRESULT>(result);
 }
 
+// Only the Apply case touches the stored settings: the screenshot shows what
+// the machine holds.
 class DialogTest : public ::testing::Test {
  protected:
-  void SetUp() override { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey); }
   void TearDown() override {
     Close();
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
       TerminateProcess(process_.hProcess, 1);
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
   }
 
   // Starts the build tree's config\Vantrel Configuration.exe, beside this
@@ -156,6 +156,7 @@ int CountReloads() {
 // Apply saves, starts the service when it is not running, and sends the
 // reload control: a running service started "withlog" logs a reload.
 TEST_F(DialogTest, DISABLED_ApplyStartsTheServiceAndMakesItReload) {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
   ASSERT_TRUE(Open());
   const bool wasRunning = WaitForStatus(L"Service Status: Running", 1500);
   const int reloads = CountReloads();
@@ -173,6 +174,7 @@ TEST_F(DialogTest, DISABLED_ApplyStartsTheServiceAndMakesItReload) {
         << "reloads before: " << reloads << ", now: " << CountReloads();
   }
   EXPECT_EQ(Close(), 0u);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
 }
 
 }  // namespace
