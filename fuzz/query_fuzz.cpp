@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < drivers.size(); ++i) {
     const std::wstring name = L"\x1F" + std::to_wstring(i);
     wmi.AddPrinter(name, drivers[i], L"TS001");
-    if (!excludedDrivers.count(AsciiUpperCase(drivers[i])) && !excludedNames.count(AsciiUpperCase(name)))
+    if (!excludedDrivers.count(AsciiUpperCase(drivers[i])) &&
+        !excludedNames.count(AsciiUpperCase(name)))
       expected.push_back(name);
   }
   for (const std::wstring& name : names) {

@@ -88,7 +88,8 @@ RenamePass::RenamePass(const EnginePorts& ports, Settings settings, const Printe
       pattern_(settings_.RenameRegex),
       record_(std::move(record)) {
   for (const std::wstring& name : query.namesLeftOut) namesLeftOut_.insert(AsciiUpperCase(name));
-  for (const std::wstring& driver : query.driversLeftOut) driversLeftOut_.insert(AsciiUpperCase(driver));
+  for (const std::wstring& driver : query.driversLeftOut)
+    driversLeftOut_.insert(AsciiUpperCase(driver));
 }
 
 bool RenamePass::LeftOutOfTheQuery(ListedPrinter& printer, const std::wstring& name) {
@@ -183,8 +184,8 @@ void RenamePass::Given(const RenameDecision& decision, const std::wstring& name)
 void RenamePass::HandlePrinter(ListedPrinter& printer, const std::wstring& currentName) {
   const RenameDecision decision = Decide(printer, currentName);
   if (decision.verdict != RenameDecision::kRename) return;
-  const std::optional<int32_t> returnValue = CallRename(
-      printer, decision.newName, L"Could not rename the printer.  hr: 0x%X\n", nullptr);
+  const std::optional<int32_t> returnValue =
+      CallRename(printer, decision.newName, L"Could not rename the printer.  hr: 0x%X\n", nullptr);
   if (!returnValue) return;
   if (*returnValue == 0) {
     LogPrintfW(L"Successfully renamed the printer\n");
@@ -208,8 +209,7 @@ void RenamePass::ResolveClashByDeleting(ListedPrinter& printer, const RenameDeci
                  L"Could not execute the rename method after the deletion.  hr: 0x%X\n", nullptr);
   if (!returnValue) return;
   if (*returnValue != 0) {
-    LogPrintfW(L"Failed to rename the printer after deletion because of error %d\n",
-               *returnValue);
+    LogPrintfW(L"Failed to rename the printer after deletion because of error %d\n", *returnValue);
     return;
   }
   LogPrintfW(L"Successfully renamed the printer after the deletion\n");

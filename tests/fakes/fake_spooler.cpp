@@ -29,7 +29,8 @@ struct FakePrinterHandle : PrinterHandle {
   }
 
   Status Delete() override {
-    if (const Status fault = Planned(Consult(faultPlan, "spooler Delete")); !fault.ok()) return fault;
+    if (const Status fault = Planned(Consult(faultPlan, "spooler Delete")); !fault.ok())
+      return fault;
     if (!deleteError.ok()) return deleteError;
     return printers.Remove(name) ? Status::Ok() : Status(kInvalidPrinterName);
   }
@@ -52,7 +53,7 @@ Status FakeSpooler::Open(const std::wstring& name, uint32_t desiredAccess,
   const FakePrinter* found = printers_.Find(name);
   if (!found) return Status(kInvalidPrinterName);
   constexpr uint32_t kDelete = 0x00010000;
-  const Status deleteError = !this->deleteError.ok() ? this->deleteError
+  const Status deleteError = !this->deleteError.ok()     ? this->deleteError
                              : (desiredAccess & kDelete) ? Status::Ok()
                                                          : Status(win32_error::kAccessDenied);
   *printer = std::make_unique<FakePrinterHandle>(printers_, found->name, deleteError, faultPlan);

@@ -36,11 +36,13 @@ TEST_F(PrintersTest, AnUnconnectedEngineConnectsAtALaterPass) {
               status == hresult::kOutOfMemory
                   ? L"Ran out of memory while connecting to WMI; the next pass tries again\n" +
                         kStart + kOutOfMemory + kStart + kOutOfMemory
-                  : kStart + L"Could not connect to WMI.  hr: 0x80041003; every pass tries again\n" +
+                  : kStart +
+                        L"Could not connect to WMI.  hr: 0x80041003; every pass tries again\n" +
                         kStart);
     log.Clear();
     printers.RunRenamePass();
-    EXPECT_TRUE(log.Text().starts_with(kStart + L"Connected to WMI\nPrinter query is ")) << log.Text();
+    EXPECT_TRUE(log.Text().starts_with(kStart + L"Connected to WMI\nPrinter query is "))
+        << log.Text();
     EXPECT_EQ(printers.RenamedBySession()[3], Names{L"HP for alice"});
   }
 }
@@ -64,7 +66,8 @@ TEST_F(PrintersTest, AFailedPassKeepsWhatWasHandled) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.call << " " << c.status);
     Reset();
-    for (int i = 0; i < 5; ++i) server->wmi.AddPrinter(L"P" + std::to_wstring(i) + L" (redirected 3)");
+    for (int i = 0; i < 5; ++i)
+      server->wmi.AddPrinter(L"P" + std::to_wstring(i) + L" (redirected 3)");
     Printers printers(server->ports);
     if (std::string(c.call) == "Rename")
       server->wmi.FailRename(c.occurrence, {RenameResult::kExecute, Status(c.status), 0});
@@ -118,9 +121,10 @@ TEST_F(PrintersTest, ExcludesEveryNameGivenUntilTheSessionIsForgotten) {
             (Names{L"Tenth for o'brien", L"Beta for alice", L"Alpha for alice",
                    L"Faxed (redirected 3)", L"Local (redirected 3)"}));
   EXPECT_EQ(printers.BuildPrinterQuery(),
-            kHead + L"TS%' AND DriverName != 'Fax' AND DriverName != 'Z\\\\eta' AND DeviceID != "
-                    L"'Beta for alice' AND DeviceID != 'Alpha for alice' AND DeviceID != 'Tenth "
-                    L"for o\\'brien'");
+            kHead +
+                L"TS%' AND DriverName != 'Fax' AND DriverName != 'Z\\\\eta' AND DeviceID != "
+                L"'Beta for alice' AND DeviceID != 'Alpha for alice' AND DeviceID != 'Tenth "
+                L"for o\\'brien'");
   EXPECT_EQ(Pass(printers), kDone);  // nothing listed
 
   printers.ForgetSession(3);
@@ -183,10 +187,10 @@ TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
 TEST(SpoolerContract, FakeSpooler) {
   FakePrinterTable printers;
   FakeSpooler spooler(printers);
-  ExpectSpoolerContract(spooler, [&](const std::wstring& name, const wchar_t* port,
-                                     uint32_t attributes) {
-    printers.Add({name, L"Remote Desktop Easy Print", port, attributes});
-  });
+  ExpectSpoolerContract(spooler,
+                        [&](const std::wstring& name, const wchar_t* port, uint32_t attributes) {
+                          printers.Add({name, L"Remote Desktop Easy Print", port, attributes});
+                        });
 }
 
 }  // namespace

@@ -100,15 +100,14 @@ class RenamePassTest : public PrintersTest {
 
 TEST_F(RenamePassTest, FollowsTheNamesAndTheSettings) {
   const std::wstring stripped = L"HP LaserJet alice on CLIENT7";
-  Expect(
-      "both redirected forms, StripParens",
-      [] {
-        settings().NamingFormat = L"%printername% (%username% on %clientname%)";
-        settings().StripParens = true;
-      },
-      {kFrom3, kCanon5},
-      Renamed(3, kFrom3, stripped, nullptr) + Renamed(5, kCanon5, L"Canon bob on HOST5") + kDone,
-      {stripped, L"Canon bob on HOST5"}, {{3, {stripped}}, {5, {L"Canon bob on HOST5"}}});
+  Expect("both redirected forms, StripParens",
+         [] {
+           settings().NamingFormat = L"%printername% (%username% on %clientname%)";
+           settings().StripParens = true;
+         },
+         {kFrom3, kCanon5},
+         Renamed(3, kFrom3, stripped, nullptr) + Renamed(5, kCanon5, L"Canon bob on HOST5") + kDone,
+         {stripped, L"Canon bob on HOST5"}, {{3, {stripped}}, {5, {L"Canon bob on HOST5"}}});
   Expect("regex, default pattern", [] { settings().OnlyUseRegex = true; }, {kFrom3, kCanon5},
          Renamed(3, kFrom3, kHpAlice, nullptr)
                  .insert(kFrom3.size() + 19,
@@ -116,16 +115,15 @@ TEST_F(RenamePassTest, FollowsTheNamesAndTheSettings) {
                              L" matches " + kPattern + L"\n") +
              Skipped(kCanon5, kPattern) + kDone,
          {kHpAlice, kCanon5}, {{3, {kHpAlice}}});
-  Expect(
-      "regex that does not compile, reported once",
-      [] {
-        settings().OnlyUseRegex = true;
-        settings().RenameRegex = kBadPattern;
-      },
-      {kFrom3, kCanon5},
-      Skipped(kFrom3, kBadPattern, CompileError(kBadPattern)) + Skipped(kCanon5, kBadPattern) +
-          kDone,
-      {kFrom3, kCanon5}, {});
+  Expect("regex that does not compile, reported once",
+         [] {
+           settings().OnlyUseRegex = true;
+           settings().RenameRegex = kBadPattern;
+         },
+         {kFrom3, kCanon5},
+         Skipped(kFrom3, kBadPattern, CompileError(kBadPattern)) + Skipped(kCanon5, kBadPattern) +
+             kDone,
+         {kFrom3, kCanon5}, {});
   Expect("clash, delete", Clash(true), {kHp3, kCanon5},
          kDeleted + L"Successfully renamed the printer after the deletion\n" +
              Registered(3, kHpAlice) + Renamed(5, kCanon5, kCanonBob) + kDone,
@@ -146,11 +144,11 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
                 kPrelude + L"Could not rename the printer" + hr);
   ExpectSkipped("result unreadable", FailRename(1, RenameResult::kReadResult, kFail), kPrelude,
                 {kHpAlice, kCanonBob});
-  ExpectSkipped("DeviceID unreadable",
-                [this] { server->wmi.FailCall("Read:DeviceID", 1, kFail); }, L"");
-  ExpectSkipped("no rename method",
-                FailRename(1, RenameResult::kPrepare, Status(hresult::kWbemNotFound)),
-                kPrelude + L"Could not prepare the parameters of the rename method.  hr: 0x80041002\n");
+  ExpectSkipped(
+      "DeviceID unreadable", [this] { server->wmi.FailCall("Read:DeviceID", 1, kFail); }, L"");
+  ExpectSkipped(
+      "no rename method", FailRename(1, RenameResult::kPrepare, Status(hresult::kWbemNotFound)),
+      kPrelude + L"Could not prepare the parameters of the rename method.  hr: 0x80041002\n");
   ExpectSkipped("clash, delete: the holder is one of the server's queues",
                 Clash(true, nullptr, L"USB001"),
                 kDeleting + L"Was able to open the printer\nThe printer named " + kHpAlice +
@@ -179,14 +177,12 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
                 kAppending + L"Failed to rename the printer to " + kSuffixed +
                     L" because of return value 1802\n",
                 {kHpAlice, kSuffixed, kHp3, kCanonBob});
-  ExpectSkipped("clash, append: name not set",
-                Clash(false, FailRename(2, RenameResult::kPrepare, kFail)),
-                kAppending + L"Could not prepare the parameters of the rename method" + hr,
-                kKeptHolder);
-  ExpectSkipped("clash, append: rename fails",
-                Clash(false, FailRename(2, RenameResult::kExecute, kFail)),
-                kAppending + L"Could not execute the rename method with the appended name" + hr,
-                kKeptHolder);
+  ExpectSkipped(
+      "clash, append: name not set", Clash(false, FailRename(2, RenameResult::kPrepare, kFail)),
+      kAppending + L"Could not prepare the parameters of the rename method" + hr, kKeptHolder);
+  ExpectSkipped(
+      "clash, append: rename fails", Clash(false, FailRename(2, RenameResult::kExecute, kFail)),
+      kAppending + L"Could not execute the rename method with the appended name" + hr, kKeptHolder);
   ExpectSkipped("clash, append: result unreadable",
                 Clash(false, FailRename(2, RenameResult::kReadResult, kFail)),
                 kAppending + L"Could not read the result of the rename to " + kSuffixed + L"\n",
@@ -197,7 +193,8 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
 // printer as it is before anything is asked of WMI, the spooler or a hive:
 // a refused rename would otherwise pass for a clash.
 TEST_F(RenamePassTest, LeavesAloneWhatCouldNotBeAPrinterName) {
-  const std::pair<std::wstring, std::wstring> cases[] = {  // format, then why
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      // format, then why
       {L"", L"The name  cannot be given to a printer (it is empty)"},
       {L"%printername%, %username%",
        L"The name HP LaserJet, alice cannot be given to a printer (it contains a comma)"},
@@ -213,7 +210,8 @@ TEST_F(RenamePassTest, LeavesAloneWhatCouldNotBeAPrinterName) {
     server->wmi.AddPrinter(printer);
     Printers engine(server->ports);
     const std::wstring log = Pass(engine);
-    EXPECT_TRUE(log.ends_with(L"\n" + why + L", so the printer is left as it is\n" + kDone)) << ::testing::PrintToString(log);
+    EXPECT_TRUE(log.ends_with(L"\n" + why + L", so the printer is left as it is\n" + kDone))
+        << ::testing::PrintToString(log);
     EXPECT_EQ(server->wmi.CallCount("Rename") + server->spooler.openCalls, 0);
     EXPECT_EQ(server->wmi.printers.Names(), Names{printer});
   }
