@@ -46,26 +46,6 @@ class CountingBroadcaster : public SettingChangeBroadcaster {
   std::vector<std::wstring> areas;
 };
 
-// HKEY_USERS of this process mapped onto a scratch key, so that no real
-// user's hive is touched.
-class ScratchUsers {
- public:
-  ScratchUsers() {
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                      nullptr);
-    ::RegOverridePredefKey(HKEY_USERS, key_);
-  }
-  ~ScratchUsers() {
-    ::RegOverridePredefKey(HKEY_USERS, nullptr);
-    ::RegCloseKey(key_);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
-  }
-
- private:
-  static constexpr wchar_t kPath[] = L"Software\\Vantrel Test Users";
-  HKEY key_ = nullptr;
-};
-
 // "Device" under the key in HKEY_USERS; "<missing>" when absent.
 std::wstring Device(const std::wstring& path) {
   wchar_t buffer[1024] = {};
@@ -76,7 +56,8 @@ std::wstring Device(const std::wstring& path) {
 }
 
 TEST(DefaultPrinterInUserHive, OnlyTheMatchingDeviceIsCopiedIntoEverySession) {
-  ScratchUsers scratch;
+  testing::ScratchRegistryRoot users(HKEY_USERS);  // no real user's hive is touched
+  ASSERT_TRUE(users.ok());
   const std::wstring sid = L"S-1-5-21-0-0-0-1000";
   const std::wstring windowsKey =
       sid + L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
