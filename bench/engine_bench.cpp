@@ -16,7 +16,7 @@
 #include "service/log.h"
 #include "service/service_context.h"
 #include "settings/settings.h"
-#include "tests/service/engine/fake_terminal_server.h"
+#include "tests/fakes/fake_terminal_server.h"
 
 namespace vantrel {
 namespace {

@@ -4,8 +4,7 @@
 #include "fuzz/fuzz_input.h"
 #include "service/engine/name_composition.h"
 #include "service/log.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_terminal_services.h"
+#include "tests/fakes/fake_terminal_server.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -37,18 +36,17 @@ int64_t LastRun(const std::wstring& name, size_t begin, size_t end) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> fields = Fields(data, size);
   fields.resize(std::max<size_t>(fields.size(), 3));
-  FakeRegistry registry;
-  Settings settings(registry);
+  FakeTerminalServer wts;
+  Settings settings(wts.registry);
   settings.NamingFormat = Utf8ToWide(fields[1]);
   settings.StripParens = !fields[2].empty();
-  FakeTerminalServices wts;
   for (size_t i = 3; i < fields.size(); ++i) {
     const std::string& spec = fields[i];
     const size_t a = spec.find(','), b = spec.find(',', a == std::string::npos ? a : a + 1);
     const uint32_t id = static_cast<uint32_t>(std::strtoul(spec.substr(0, a).c_str(), nullptr, 10));
     const std::string user = a == std::string::npos ? "" : spec.substr(a + 1, b - a - 1);
     const std::string client = b == std::string::npos ? "" : spec.substr(b + 1);
-    wts.AddSession(id, Utf8ToWide(user), Utf8ToWide(client));
+    wts.AddUser(id, Utf8ToWide(user), Utf8ToWide(client), L"");
   }
 
   const std::wstring name = Utf8ToWide(fields[0]);
@@ -70,9 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // ")", and the run inside names a session the server knows.
     for (size_t i = close + 1; i < name.size(); ++i) FUZZ_CHECK(std::iswspace(name[i]));
     FUZZ_CHECK(composed.sessionId == LastRun(name, open + 1, close));
+    std::wstring state;
     FUZZ_CHECK(wts.QuerySessionInformation(static_cast<uint32_t>(composed.sessionId),
-                                           WtsInfoClass::kConnectState)
-                   .ok);
+                                           WtsInfoClass::kConnectState, &state)
+                   .ok());
   }
   if (settings.StripParens)
     FUZZ_CHECK(composed.newName.find_first_of(L"()") == std::wstring::npos);

@@ -8,8 +8,7 @@
 #include "service/engine/default_printer.h"
 #include "service/log.h"
 #include "settings/registry_codec.h"
-#include "tests/fakes/fake_accounts.h"
-#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_terminal_server.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

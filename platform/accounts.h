@@ -1,10 +1,13 @@
-// Accounts and SIDs, for finding a user's hive under HKEY_USERS. Adapter:
-// platform/win32/accounts_win32.cpp.
+// Accounts and SIDs, for finding a user's hive under HKEY_USERS, and the
+// broadcast that tells windows a user's settings changed. Adapter:
+// platform/win32/accounts_win32.cpp. Status codes are Win32 error codes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/status.h"
 
 namespace vantrel {
 
@@ -15,12 +18,12 @@ class Accounts {
   // LookupAccountNameW(nullptr, name, sid, &sidSize, domain, &domainChars,
   // &use). `sid` holds `*sidSize` bytes and `domain` `*domainChars` units on
   // entry; on ERROR_INSUFFICIENT_BUFFER the two sizes report what is needed.
-  // Returns true on success; on failure `*lastError` is GetLastError().
-  virtual bool LookupAccountName(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
-                                 wchar_t* domain, uint32_t* domainChars, uint32_t* lastError) = 0;
+  virtual Status LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
+                           wchar_t* domain, uint32_t* domainChars) = 0;
 
-  // ConvertSidToStringSidW, the string freed with LocalFree. False on failure.
-  virtual bool ConvertSidToStringSid(const std::vector<uint8_t>& sid, std::wstring* text) = 0;
+  // ConvertSidToStringSidW. Bytes that are no whole SID give
+  // ERROR_INVALID_SID; `*text` is untouched on failure.
+  virtual Status SidToText(const std::vector<uint8_t>& sid, std::wstring* text) = 0;
 };
 
 // SendNotifyMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, (LPARAM)area):

@@ -25,6 +25,8 @@ inline constexpr int32_t kMoreData = 234;
 inline constexpr int32_t kNoMoreItems = 259;
 inline constexpr int32_t kAssertionFailure = 668;
 inline constexpr int32_t kExceptionInService = 1064;
+inline constexpr int32_t kNoneMapped = 1332;
+inline constexpr int32_t kInvalidSid = 1337;
 }  // namespace win32_error
 
 // The HRESULTs the programs name.

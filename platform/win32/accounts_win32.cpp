@@ -5,7 +5,6 @@
 #include <sddl.h>
 
 #include <mutex>
-#include <new>
 #include <set>
 #include <thread>
 
@@ -13,38 +12,35 @@
 
 namespace vantrel {
 
-bool Win32Accounts::LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
-                              wchar_t* domain, uint32_t* domainChars, uint32_t* lastError) {
+Status Win32Accounts::LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
+                                wchar_t* domain, uint32_t* domainChars) {
   DWORD sidBytes = *sidSize;
   DWORD domainUnits = *domainChars;
   SID_NAME_USE use = SidTypeUnknown;
   const BOOL ok =
       ::LookupAccountNameW(nullptr, name.c_str(), sid, &sidBytes, domain, &domainUnits, &use);
-  const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
+  const Status status = ok ? Status::Ok() : Win32Failure(::GetLastError());
   *sidSize = sidBytes;
   *domainChars = domainUnits;
-  if (lastError) *lastError = error;
-  return ok != FALSE;
+  return status;
 }
 
-bool Win32Accounts::SidToText(const std::vector<uint8_t>& sid, std::wstring* text) {
+Status Win32Accounts::SidToText(const std::vector<uint8_t>& sid, std::wstring* text) {
   // The SID's own header says how long it is; check that against the buffer
   // so a short or garbled one is refused instead of read past its end.
   constexpr size_t kHeaderBytes = 8;
-  if (sid.size() < kHeaderBytes) return false;
-  const size_t subAuthorities = sid[1];
-  if (sid.size() < kHeaderBytes + 4 * subAuthorities) return false;
+  const Status invalid(win32_error::kInvalidSid);
+  if (sid.size() < kHeaderBytes || sid.size() < kHeaderBytes + 4 * size_t{sid[1]}) return invalid;
   PSID binary = const_cast<uint8_t*>(sid.data());
-  if (!::IsValidSid(binary)) return false;
+  if (!::IsValidSid(binary)) return invalid;
 
   win32::unique_hlocal_ptr<wchar_t> converted;
-  if (!::ConvertSidToStringSidW(binary, converted.put()) || !converted) return false;
-  try {
+  if (!::ConvertSidToStringSidW(binary, converted.put()) || !converted)
+    return Win32Failure(::GetLastError());
+  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
     *text = converted.get();
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
+    return Status::Ok();
+  });
 }
 
 void Win32SettingChangeBroadcaster::BroadcastSettingChange(const std::wstring& area) {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/text.h"
 #include "service/log.h"
 #include "settings/registry_codec.h"
 
@@ -21,69 +22,43 @@ constexpr uint32_t kInitialDomainChars = 32;
 // lookup that asks for more room forever must not hang the rename pass.
 constexpr int kMaxLookupAttempts = 4;
 
-constexpr uint32_t kErrorOutOfMemory = 14;  // ERROR_OUTOFMEMORY
-constexpr int32_t kEFail = static_cast<int32_t>(0x80004005);
-
-// HRESULT_FROM_WIN32, except that a failure without a code stays a failure
-// (the macro would turn 0 into S_OK).
-int32_t ResultFromWin32(uint32_t error) {
-  if (error == 0) return kEFail;
-  if (static_cast<int32_t>(error) < 0) return static_cast<int32_t>(error);
-  return static_cast<int32_t>((error & 0xFFFFu) | 0x80070000u);
-}
-
-// _wcsicmp in the "C" locale: only A-Z and a-z are folded.
-bool EqualsNoCaseAscii(const std::wstring& a, const std::wstring& b) {
-  auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
-  return true;
-}
-
-}  // namespace
-
-int32_t GetUserSid(Accounts& accounts, const std::wstring& userName, std::vector<uint8_t>* sid,
-                   uint32_t* lastError) {
-  uint32_t error = 0;
-  try {
+// The binary SID of `userName`, growing the buffers as the lookup asks.
+Status GetUserSid(Accounts& accounts, const std::wstring& userName, std::vector<uint8_t>* sid) {
+  return CatchToStatus(Status(win32_error::kOutOfMemory), [&] {
     std::vector<uint8_t> sidBuffer(kInitialSidBytes);
     std::vector<wchar_t> domainBuffer(kInitialDomainChars);
-    error = win32_error::kInsufficientBuffer;
+    Status status;
     for (int attempt = 0; attempt < kMaxLookupAttempts; ++attempt) {
       auto sidSize = static_cast<uint32_t>(sidBuffer.size());
       auto domainChars = static_cast<uint32_t>(domainBuffer.size());
-      error = 0;
-      if (accounts.LookupAccountName(userName, sidBuffer.data(), &sidSize, domainBuffer.data(),
-                                     &domainChars, &error)) {
+      status = accounts.LookUpSid(userName, sidBuffer.data(), &sidSize, domainBuffer.data(),
+                                  &domainChars);
+      if (status.ok()) {
         *sid = std::move(sidBuffer);
-        if (lastError) *lastError = 0;
-        return 0;
+        return status;
       }
-      if (error != win32_error::kInsufficientBuffer) break;
+      if (status.code() != win32_error::kInsufficientBuffer) break;
       // The new buffer is allocated before the old one goes, so a failed
       // allocation leaves nothing dangling.
       if (sidSize > sidBuffer.size()) sidBuffer = std::vector<uint8_t>(sidSize);
       if (domainChars > domainBuffer.size()) domainBuffer = std::vector<wchar_t>(domainChars);
     }
-  } catch (const std::bad_alloc&) {
-    error = kErrorOutOfMemory;
-  }
-  if (lastError) *lastError = error;
-  return ResultFromWin32(error);
+    return status;
+  });
 }
+
+}  // namespace
 
 bool GetUserSidString(Accounts& accounts, const std::wstring& userName, std::wstring* sidString) {
   try {
     std::vector<uint8_t> sid;
-    uint32_t lastError = 0;
-    if (GetUserSid(accounts, userName, &sid, &lastError) < 0) {
+    if (const Status status = GetUserSid(accounts, userName, &sid); !status.ok()) {
       LogPrintfW(L"Could not convert the username %s to a SID.  Error: %d\n", userName,
-                 static_cast<int32_t>(lastError));
+                 status.code());
       return false;
     }
     std::wstring text;
-    if (!accounts.ConvertSidToStringSid(sid, &text)) {
+    if (!accounts.SidToText(sid, &text).ok()) {
       LogPrintfW(L"Could not convert the SID to a string\n");
       return false;
     }
@@ -122,8 +97,10 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     LogPrintfW(L"Got the Device key %s\n", deviceText);
 
     // "Printer,winspool,Ne01:": the first field is the printer's name.
-    const std::vector<std::wstring> fields = SplitAtCommas(deviceText);
-    if (fields.empty() || !EqualsNoCaseAscii(fields.front(), printerName)) return;
+    if (!EqualsIgnoringAsciiCase(std::wstring_view(deviceText).substr(0, deviceText.find(L',')),
+                                 printerName)) {
+      return;
+    }
     LogPrintf("Found the printer we're targetting\n");
 
     std::unique_ptr<RegistryKey> sessionDefaults;
@@ -151,21 +128,6 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
   } catch (const std::bad_alloc&) {
     // Repointing is a courtesy after the rename; the printer stays renamed.
   }
-}
-
-std::vector<std::wstring> SplitAtCommas(const std::wstring& text) {
-  std::vector<std::wstring> fields;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t comma = text.find(L',', pos);
-    if (comma == std::wstring::npos) {
-      fields.push_back(text.substr(pos));
-      break;
-    }
-    fields.push_back(text.substr(pos, comma - pos));
-    pos = comma + 1;
-  }
-  return fields;
 }
 
 }  // namespace vantrel

@@ -32,17 +32,6 @@ inline constexpr size_t kMaxPrinterNameChars = 220;
 // or a backslash in it), or null when it would not.
 const wchar_t* WhyNotAPrinterName(const std::wstring& name);
 
-// Whether the digits currentName[first..last] name a session the API knows.
-bool IsSessionValid(TerminalServices& wts, const std::wstring& currentName, size_t first,
-                    size_t last);
-
-// The session's user and client names; true when either is non-empty.
-bool GetSessionNames(TerminalServices& wts, uint32_t sessionId, std::wstring* userName,
-                     std::wstring* clientName);
-
-// Replaces the first occurrence of `token` (ASCII letters folded) by `value`.
-void ReplaceFirstNoCase(std::wstring& text, const std::wstring& token, const std::wstring& value);
-
 // Removes white space (iswspace) at the end, then at the start.
 void TrimWhitespace(std::wstring& text);
 

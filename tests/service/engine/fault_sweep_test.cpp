@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "tests/service/engine/fake_terminal_server.h"
+#include "tests/fakes/fake_terminal_server.h"
 
 namespace vantrel::testing {
 namespace {

@@ -6,123 +6,105 @@
 #include <vector>
 
 #include "settings/settings.h"
-#include "tests/fakes/fake_terminal_services.h"
+#include "tests/fakes/fake_terminal_server.h"
 #include "tests/fakes/recording_log_sink.h"
+#include "tests/fakes/terminal_server_contract.h"
 
-namespace vantrel {
+namespace vantrel::testing {
 namespace {
+
+TEST(FakeTerminalServerTest, AnswersAsTheTerminalServicesPortDoes) {
+  FakeTerminalServer server;
+  server.AddUser(3, L"alice", L"CLIENT7", L"");
+  CheckTerminalServicesContract(server, 3, L"alice");
+}
 
 const std::wstring kWas = L"Checked whether the session id was valid, and it was\n";
 const std::wstring kWasNot = L"Checked whether the session id was valid, and it was not\n";
 const std::wstring kNoRun =
     L"We were entirely unable to find the session start or end location.  Start: 0xFFFFFFFF, "
     L"End: 0xFFFFFFFF\n";
-std::wstring NoParen(const std::wstring& name) {
-  return L"There was no paren in the current name (\"" + name + L"\"), so we're bailing\n";
-}
-std::wstring NotANumber(const std::wstring& digits) {
-  return L"Were not able to convert what we thought was the session ID into a number.  We got " +
-         digits + L" as the session ID\n";
-}
+const std::wstring kNoParen =
+    L"There was no paren in the current name (\"a) b (c\"), so we're bailing\n";
+const std::wstring kNotANumber =
+    L"Were not able to convert what we thought was the session ID into a number.  We got ";
 
+// Each row: the printer's name, the format, which of the terminal server's
+// calls fails (0: none), the session (-1: no new name), the new name, and
+// the log before the line that reports the new name.
 TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
-  testing::FakeTerminalServices wts;
-  wts.AddSession(3, L"alice", L"CLIENT7");
-  wts.AddSession(5, L"carol", L"HOST5");
-  wts.AddSession(12, L"bob", L"PC12");
-  wts.AddSession(20, L"dave", L"");
-  wts.AddSession(4, L"erin", L"PC4");  // known, but neither name can be had
-  wts.FailQuery(4, WtsInfoClass::kUserName, 5);
-  wts.FailQuery(4, WtsInfoClass::kClientName, 1722);
+  FakeTerminalServer server;
+  server.AddUser(3, L"alice", L"CLIENT7", L"");
+  server.AddUser(12, L"bob", L"PC12", L"");
+  server.AddUser(20, L"dave", L"", L"");
+  server.AddUser(8, L"", L"", L"");  // neither name can be had
   struct Case {
     std::wstring name, format;
-    bool strip;
-    int32_t session;  // -1: composition fails
-    std::wstring newName, logBeforeResult;
+    int failAt;
+    int32_t session;
+    std::wstring newName, log;
+    bool strip = false;
   };
-  const std::wstring kFull = L"%printername% (%username% on %clientname%)";
-  const std::vector<Case> cases = {
-      {L"HP LaserJet 4 (redirected 3)", kFull, false, 3, L"HP LaserJet 4 (alice on CLIENT7)", kWas},
+  const std::wstring kAt = L"%username%@%clientname%", kHp3 = L"HP (redirected 3)";
+  const Case cases[] = {
+      {L"HP LaserJet 4 (redirected 3)", L"%printername% (%username% on %clientname%)", 0, 3,
+       L"HP LaserJet 4 (alice on CLIENT7)", kWas},
       // The client's name inside the parentheses never picks the session,
       // even when its digits name one: the number after them decides.
-      {L"HP (from CLIENT5) in session 3", L"%username%", false, 3, L"alice", L""},
-      {L"HP (from CLIENT) in 99 session 12", L"%username%", false, 12, L"bob", L""},
-      {L"HP (redirected 3) \t", L"%username%", false, 3, L"alice", kWas},
-      {L"HP (from CLIENT5) in session", L"%username%", false, -1, L"", kNoRun},
-      {L"Printer (A) (redirected 5)", L"%printername%", true, 5, L"Printer A", kWas},
-      {L"HP (redirected 3)", L"%printername% (%username%) [x]", true, 3, L"HP alice [x]", kWas},
-      {L"HP (redirected 3)", L"%PrinterName% for %USERNAME%", false, 3, L"HP for alice", kWas},
-      {L"HP (redirected 3)", L"%username%-%username%", false, 3, L"alice-%username%", kWas},
-      {L"HP (redirected 3)", L"%hostname%/%clientname%", false, 3, L"CLIENT7/CLIENT7", kWas},
-      {L"HP (redirected 3)", L"", false, 3, L"", kWas},
+      {L"HP (from CLIENT12) in session 3", L"%username%", 0, 3, L"alice", L""},
+      {L"HP (from CLIENT) in 99 session 12", L"%username%", 0, 12, L"bob", L""},
+      {L"HP (redirected 3) \t", L"%username%", 0, 3, L"alice", kWas},
+      {L"HP (from CLIENT12) in session", L"%username%", 0, -1, L"", kNoRun},
+      {L"Printer (A) (redirected 3)", L"%printername%", 0, 3, L"Printer A", kWas, true},
+      {kHp3, L"%printername% (%username%) [x]", 0, 3, L"HP alice [x]", kWas, true},
+      // Tokens match once each, ASCII letters folded and no others.
+      {kHp3, L"%PrinterName% for %USERNAME%", 0, 3, L"HP for alice", kWas},
+      {kHp3, L"%username%-%username%", 0, 3, L"alice-%username%", kWas},
+      {kHp3, L"%u\u017Fername% %username", 0, 3, L"%u\u017Fername% %username", kWas},
+      {kHp3, L"%hostname%/%clientname%", 0, 3, L"CLIENT7/CLIENT7", kWas},
+      {L" \tHP  Laser\t (redirected 3)", L"[%printername%]", 0, 3, L"[HP  Laser]", kWas},
+      {L"  (redirected 3)", L"[%printername%]", 0, 3, L"[]", kWas},
       // One name known: the other is replaced by nothing; neither: tokens stay.
-      {L"HP (redirected 20)", L"%username%@%clientname%", false, 20, L"dave@", kWas},
-      {L"HP (redirected 4)", L"%printername% %username% %clientname%", false, 4,
-       L"HP %username% %clientname%",
-       kWas + L"Could not get the WTSUserName, 5\nCould not get the WTSClientName, 1722\n"},
-      {L"Printer 3", kFull, false, -1, L"", NoParen(L"Printer 3")},
-      {L"a) b (c", kFull, false, -1, L"", NoParen(L"a) b (c")},
-      {L"Printer ()", kFull, false, -1, L"", kNoRun},
-      {L"Printer (redirected 9)", kFull, false, -1, L"", kWasNot + kNoRun},
+      {L"HP (redirected 20)", kAt, 0, 20, L"dave@", kWas},
+      {L"HP (redirected 8)", kAt, 0, 8, kAt, kWas},
+      {L"HP (from PC) in session 3", kAt, 2, 3, L"@CLIENT7", L"Could not get the WTSUserName, 5\n"},
+      {L"HP (from PC) in session 3", kAt, 3, 3, L"alice@", L"Could not get the WTSClientName, 5\n"},
+      {L"a) b (c", kAt, 0, -1, L"", kNoParen},
+      {L"Printer 3", kAt, 0, -1, L"",
+       L"There was no paren in the current name (\"Printer 3\"), so we're bailing\n"},
+      {L"Printer ()", kAt, 0, -1, L"", kNoRun},
+      {L"Printer (redirected 9)", kAt, 0, -1, L"", kWasNot + kNoRun},
+      {kHp3, kAt, 1, -1, L"", kWasNot + kNoRun},
+      {kHp3, kAt, 2, -1, L"", kWasNot + kNoRun},
+      {L"HP (x) in session 3", kAt, 1, -1, L"", kNotANumber + L"3 as the session ID\n"},
       // The shell's parser wraps at 32 bits; 4294967299 must not become session 3.
-      {L"Printer (redirected 4294967299)", kFull, false, -1, L"", kWasNot + kNoRun},
-      {L"HP (x) in session 4294967299", kFull, false, -1, L"", NotANumber(L"4294967299")},
-      {L"HP (x) in session 2147483648", kFull, false, -1, L"", NotANumber(L"2147483648")},
+      {L"Printer (redirected 4294967299)", kAt, 0, -1, L"", kWasNot + kNoRun},
+      {L"HP (x) in session 4294967299", kAt, 0, -1, L"",
+       kNotANumber + L"4294967299 as the session ID\n"},
+      {L"HP (x) in session 2147483648", kAt, 0, -1, L"",
+       kNotANumber + L"2147483648 as the session ID\n"},
   };
-  testing::RecordedLog log;
+  RecordedLog log;
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.name) + " / " + ::testing::PrintToString(c.format));
     log.Clear();
+    server.faultPlan = {.failAt = c.failAt, .how = Failure::kError, .trace = {}};
     GetSettings().NamingFormat = c.format;
     GetSettings().StripParens = c.strip;
-    ComposedName result = ComposeNewName(wts, GetSettings(), c.name);
-    EXPECT_EQ(result.ok, c.session >= 0);
-    EXPECT_EQ(result.sessionId, c.session);
-    EXPECT_EQ(result.newName, c.session >= 0 ? c.newName : c.name);
-    EXPECT_EQ(
-        log.Text(),
-        c.logBeforeResult +
-            (c.session < 0 ? L""
+    const ComposedName result = ComposeNewName(server, GetSettings(), c.name);
+    EXPECT_EQ(std::tuple(result.ok, result.sessionId, result.newName),
+              std::tuple(c.session >= 0, c.session, c.session >= 0 ? c.newName : c.name));
+    EXPECT_EQ(log.Text(),
+              c.log + (c.session < 0
+                           ? L""
                            : L"The printer named " + c.name + L" should be renamed " + c.newName +
                                  L" for session " + std::to_wstring(c.session) + L"\n"));
   }
   ResetSettingsForTesting();
-}
-
-TEST(NameCompositionTest, RefusesNamesTheSpoolerWouldRefuse) {
   const std::wstring longest(kMaxPrinterNameChars, L'x');
   EXPECT_EQ(WhyNotAPrinterName(longest), nullptr);
-  EXPECT_EQ(WhyNotAPrinterName(L"HP On alice (2)"), nullptr);
-  for (const std::wstring& name : {std::wstring(), longest + L"x", std::wstring(L"HP, alice"),
-                                   std::wstring(L"\\\\srv\\HP")})
-    EXPECT_NE(WhyNotAPrinterName(name), nullptr) << ::testing::PrintToString(name);
-}
-
-TEST(ReplaceFirstNoCaseTest, ReplacesTheFirstAsciiCaselessMatchOnly) {
-  struct Case {
-    std::wstring text, token, value, expected;
-  };
-  const std::vector<Case> cases = {
-      {L"%USER%%user%", L"%user%", L"x", L"x%user%"},
-      {L"%use", L"%user%", L"x", L"%use"},
-      {L"%u%", L"%u%", L"%u%%u%", L"%u%%u%"},                        // the value is not rescanned
-      {L"\u00C9t\u00E9", L"\u00E9T\u00C9", L"x", L"\u00C9t\u00E9"},  // É/é are not folded
-      {L"\u00E9t\u00E9", L"\u00E9T\u00E9", L"x", L"x"},
-  };
-  for (const auto& c : cases) {
-    std::wstring text = c.text;
-    ReplaceFirstNoCase(text, c.token, c.value);
-    EXPECT_EQ(text, c.expected) << ::testing::PrintToString(c.text);
-  }
-}
-
-TEST(TrimWhitespaceTest, TrimsBothEnds) {
-  for (auto [in, out] : std::vector<std::pair<std::wstring, std::wstring>>{
-           {L"  HP  LaserJet\t \r\n", L"HP  LaserJet"}, {L" \t ", L""}, {L"", L""}}) {
-    TrimWhitespace(in);
-    EXPECT_EQ(in, out);
-  }
+  EXPECT_NE(WhyNotAPrinterName(longest + L"x"), nullptr);
 }
 
 }  // namespace
-}  // namespace vantrel
+}  // namespace vantrel::testing

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "settings/settings.h"
-#include "tests/service/engine/fake_terminal_server.h"
+#include "tests/fakes/fake_terminal_server.h"
 #include "tests/fakes/recording_log_sink.h"
 
 namespace vantrel::testing {

@@ -143,7 +143,7 @@ TEST_F(PrintersTest, ExcludesEveryNameGivenUntilTheSessionIsForgotten) {
 TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
   settings().DeleteDuplicates = true;
   settings().DoNotRenList = {L"Holder"};  // the holders are not listed
-  server->wts.AddSession(8, L"", L"");
+  server->AddUser(8, L"", L"", L"");
   server->wmi.AddPrinter(L"Canon for bob", L"Holder", L"TS009");
   server->wmi.AddPrinter(L"Xerox for alice", L"Holder", L"USB001");
   const Names listed = {L"HP LaserJet (redirected 3)", L"Canon (redirected 5)",
@@ -155,7 +155,7 @@ TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
   ReadOnlySpooler spooler(server->spooler);
   NoRegistryAccess registry;
   NoBroadcast broadcaster;
-  Printers preview({wmi, server->wts, server->accounts, spooler, registry, broadcaster});
+  Printers preview({wmi, *server, *server, spooler, registry, broadcaster});
   const PreviewReport report = preview.Preview();
   EXPECT_EQ(FormatPreview(report),
             (Names{L"Printer query is " + preview.BuildPrinterQuery(),

@@ -205,7 +205,7 @@ TEST_F(RenamePassTest, LeavesAloneWhatCouldNotBeAPrinterName) {
     Reset();
     settings().NamingFormat = format;
     settings().DeleteDuplicates = true;
-    server->wts.AddSession(8, L"", L"");
+    server->AddUser(8, L"", L"", L"");
     const std::wstring printer = format == L"no user" ? L"HP (redirected 8)" : kHp3;
     server->wmi.AddPrinter(printer);
     Printers engine(server->ports);
