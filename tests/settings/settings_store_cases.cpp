@@ -29,7 +29,6 @@ SettingsStoreTest::Stored SettingsStoreTest::Get(const wchar_t* name) {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Strings = std::vector<std::wstring>;
 
 TEST_P(SettingsStoreTest, NoKeyKeepsDefaultsAndCreatesItEmptyThenTheSuffixFallsBack) {
   Settings fresh(registry());
@@ -43,104 +42,76 @@ TEST_P(SettingsStoreTest, NoKeyKeepsDefaultsAndCreatesItEmptyThenTheSuffixFallsB
   EXPECT_EQ(Settings(registry()).AppendToDuplicates, L" - Duplicate");  // key present, empty
 }
 
-// Byte rules of a REG_SZ value: NamingFormat keeps its field when the value
-// cannot be taken, AppendToDuplicates falls back to its suffix.
-TEST_P(SettingsStoreTest, StringsTakenOnlyFromRegSzWithinTheBuffer) {
-  const struct {
-    const char* what;
-    uint32_t type;
-    Bytes data;
-    std::wstring expected;  // "old": not taken
-  } cases[] = {
-      {"1023 characters", reg_type::kSz, WideBytes(std::wstring(1023, L'n'), true),
-       std::wstring(1023, L'n')},
-      {"1024 characters", reg_type::kSz, WideBytes(std::wstring(1024, L'n'), true), L"old"},
-      {"1024, no NUL", reg_type::kSz, WideBytes(std::wstring(1024, L'n'), false),
-       std::wstring(1024, L'n')},
-      {"no terminator", reg_type::kSz, WideBytes(L"Office", false), L"Office"},
-      {"text after a NUL", reg_type::kSz, WideBytes(std::wstring(L"ab\0cd", 5), true), L"ab"},
-      {"half a unit at the end", reg_type::kSz, {'a', 0, 'b', 0, 'c'}, L"ab"},
-      {"non-BMP", reg_type::kSz, {0x3D, 0xD8, 0x00, 0xDE, 0x21, 0, 0, 0}, L"\U0001F600!"},
-      {"lone surrogate kept", reg_type::kSz, {0x3D, 0xD8, 0x41, 0}, {wchar_t(0xD83D), L'A'}},
-      {"REG_EXPAND_SZ", reg_type::kExpandSz, WideBytes(L"%TEMP%", true), L"old"},
-      {"REG_DWORD", reg_type::kDword, {1, 0, 0, 0}, L"old"},
-  };
-  for (const auto& c : cases) {
-    Put(L"NamingFormat", c.type, c.data);
-    Put(L"AppendToDuplicates", c.type, c.data);
-    Settings s(registry());
-    s.NamingFormat = s.AppendToDuplicates = L"old";
-    s.Load();
-    EXPECT_EQ(s.NamingFormat, c.expected) << c.what;
-    EXPECT_EQ(s.AppendToDuplicates, c.expected == L"old" ? L" - Duplicate" : c.expected) << c.what;
-  }
-  Delete(L"NamingFormat");
-  Settings s(registry());
-  s.NamingFormat = L"held";
-  s.Load();
-  EXPECT_EQ(s.NamingFormat, L"held");  // a missing value keeps the field too
+// The field a value loads into, as text: a string as it is, a boolean as 0
+// or 1, a list's entries each followed by '|'.
+std::wstring Field(const Settings& s, const std::wstring& name) {
+  if (name == L"NamingFormat") return s.NamingFormat;
+  if (name == L"AppendToDuplicates") return s.AppendToDuplicates;
+  if (name == L"OnlyRenTS") return s.OnlyRenTS ? L"1" : L"0";
+  std::wstring list;
+  for (const std::wstring& entry : s.DoNotRenList) list += entry + L"|";
+  return list;
 }
 
-TEST_P(SettingsStoreTest, BooleansTakeAnyNonZeroDwordOnly) {
-  const struct {
-    uint32_t type;
-    Bytes data;
-    bool expected;  // starting from false
-  } cases[] = {
-      {reg_type::kDword, {7, 0, 0, 0}, true},
-      {reg_type::kDword, {0, 0, 0, 0x80}, true},
-      {reg_type::kSz, WideBytes(L"1", true), false},
-      {reg_type::kBinary, {1, 0, 0, 0}, false},
-      {reg_type::kDword, {1, 0, 0, 0, 0, 0, 0, 0}, false},  // too large for 4 bytes
-  };
-  for (const auto& c : cases) {
-    Put(L"OnlyRenTS", c.type, c.data);
-    Settings s(registry());
-    s.OnlyRenTS = false;
-    s.Load();
-    EXPECT_EQ(s.OnlyRenTS, c.expected) << c.type << "/" << c.data.size();
-  }
-}
-
-TEST_P(SettingsStoreTest, ListsAreEmptiedThenFilledFromMultiSzOfAnySize) {
-  const std::wstring big(12000, L'd');  // past the 10 240-unit save buffer
+// What each shape of stored value loads as. Before each load the string
+// field holds "old", the boolean false and the list "old": a string that
+// cannot be taken keeps its field (AppendToDuplicates falls back to its
+// suffix), a list is emptied first.
+TEST_P(SettingsStoreTest, EachFieldTakesOnlyItsTypeWithinItsBuffer) {
+  const std::wstring n1023(1023, L'n'), n1024(1024, L'n'), big(12000, L'd');
   Bytes oddBig = WideBytes(L"x" + std::wstring(1, L'\0') + big + L"!", false);
-  oddBig.pop_back();  // odd size, no final NULs
+  oddBig.pop_back();  // odd size, no final NULs, past the 10 240-unit save buffer
   const struct {
-    const char* what;
+    const wchar_t* name;
     uint32_t type;
     Bytes data;
-    Strings expected;
+    std::wstring expected;
   } cases[] = {
-      {"empty strings skipped",
-       reg_type::kMultiSz,
-       WideBytes(std::wstring(L"\0\0one\0\0three\0\0", 14), false),
-       {L"one", L"three"}},
-      {"no terminators",
-       reg_type::kMultiSz,
-       WideBytes(std::wstring(L"one\0two", 7), false),
-       {L"one", L"two"}},
-      {"odd size", reg_type::kMultiSz, {'a', 0, 'b', 0, 0, 0, 'c', 0, 'd'}, {L"ab", L"c"}},
-      {"non-BMP entry",
-       reg_type::kMultiSz,
-       WideBytes(std::wstring(L"\U00010348\0", 2), true),
-       {L"\U00010348"}},
-      {"large", reg_type::kMultiSz, oddBig, {L"x", big}},
-      {"a single NUL", reg_type::kMultiSz, {0, 0}, {}},
-      {"REG_SZ", reg_type::kSz, WideBytes(L"not a list", true), {}},
+      {L"NamingFormat", reg_type::kSz, WideBytes(n1023, true), n1023},
+      {L"NamingFormat", reg_type::kSz, WideBytes(n1024, true), L"old"},  // past the buffer
+      {L"NamingFormat", reg_type::kSz, WideBytes(n1024, false), n1024},  // fits without NUL
+      {L"NamingFormat", reg_type::kSz, WideBytes(L"Office", false), L"Office"},
+      {L"NamingFormat", reg_type::kSz, WideBytes(std::wstring(L"ab\0cd", 5), true), L"ab"},
+      {L"NamingFormat", reg_type::kSz, {'a', 0, 'b', 0, 'c'}, L"ab"},  // half a unit
+      {L"NamingFormat", reg_type::kSz, {0x3D, 0xD8, 0x00, 0xDE, 0x21, 0, 0, 0}, L"\U0001F600!"},
+      {L"NamingFormat", reg_type::kSz, {0x3D, 0xD8, 0x41, 0}, {wchar_t(0xD83D), L'A'}},
+      {L"NamingFormat", reg_type::kExpandSz, WideBytes(L"%TEMP%", true), L"old"},
+      {L"NamingFormat", reg_type::kDword, {1, 0, 0, 0}, L"old"},
+      {L"AppendToDuplicates", reg_type::kSz, WideBytes(L" (2)", true), L" (2)"},
+      {L"AppendToDuplicates", reg_type::kExpandSz, WideBytes(L" (2)", true), L" - Duplicate"},
+      {L"OnlyRenTS", reg_type::kDword, {7, 0, 0, 0}, L"1"},
+      {L"OnlyRenTS", reg_type::kDword, {0, 0, 0, 0x80}, L"1"},
+      {L"OnlyRenTS", reg_type::kSz, WideBytes(L"1", true), L"0"},
+      {L"OnlyRenTS", reg_type::kBinary, {1, 0, 0, 0}, L"0"},
+      {L"OnlyRenTS", reg_type::kDword, {1, 0, 0, 0, 0, 0, 0, 0}, L"0"},  // past 4 bytes
+      {L"DoNotRenList", reg_type::kMultiSz,
+       WideBytes(std::wstring(L"\0\0one\0\0three\0\0", 14), false), L"one|three|"},
+      {L"DoNotRenList", reg_type::kMultiSz, WideBytes(std::wstring(L"one\0two", 7), false),
+       L"one|two|"},
+      {L"DoNotRenList", reg_type::kMultiSz, {'a', 0, 'b', 0, 0, 0, 'c', 0, 'd'}, L"ab|c|"},
+      {L"DoNotRenList", reg_type::kMultiSz, WideBytes(std::wstring(L"\U00010348\0", 2), true),
+       L"\U00010348|"},
+      {L"DoNotRenList", reg_type::kMultiSz, oddBig, L"x|" + big + L"|"},
+      {L"DoNotRenList", reg_type::kMultiSz, {0, 0}, L""},
+      {L"DoNotRenList", reg_type::kSz, WideBytes(L"not a list", true), L""},
   };
   for (const auto& c : cases) {
-    Put(L"DoNotRenList", c.type, c.data);
+    Put(c.name, c.type, c.data);
     Settings s(registry());
+    s.NamingFormat = L"old";
+    s.OnlyRenTS = false;
     s.DoNotRenList = {L"old"};
     s.Load();
-    EXPECT_EQ(s.DoNotRenList, c.expected) << c.what;
+    EXPECT_EQ(Field(s, c.name), c.expected) << c.name << " " << c.type << "/" << c.data.size();
   }
+  // Missing values: the string keeps its field, the list empties.
+  Delete(L"NamingFormat");
   Delete(L"DoNotRenList");
   Settings s(registry());
+  s.NamingFormat = L"held";
   s.DoNotRenList = {L"old"};
   s.Load();
-  EXPECT_TRUE(s.DoNotRenList.empty());
+  EXPECT_EQ(s.NamingFormat + L"/" + Field(s, L"DoNotRenList"), L"held/");
 }
 
 TEST_P(SettingsStoreTest, SaveWritesEveryValueAndListsOfAnyLength) {
@@ -153,20 +124,17 @@ TEST_P(SettingsStoreTest, SaveWritesEveryValueAndListsOfAnyLength) {
   for (int i = 0; i < 40; ++i) saved.NamingFormatList.push_back(std::wstring(300, L'a' + i % 26));
   saved.Save();
 
-  const Stored expected[] = {
-      {reg_type::kSz, {0x3D, 0xD8, 0xA8, 0xDD, 'x', 0, 0, 0}},
-      {reg_type::kSz, {0, 0}},
-      {reg_type::kSz, WideBytes(L"in [Ss]ession [0-9]+", true)},
-      {reg_type::kDword, {1, 0, 0, 0}},
-      {reg_type::kDword, {0, 0, 0, 0}},
-      {reg_type::kDword, {0, 0, 0, 0}},
-      {reg_type::kDword, {1, 0, 0, 0}},
-      {reg_type::kMultiSz, WideBytes(std::wstring(L"a\0\0x\0\0", 6), false)},
+  const std::pair<const wchar_t*, Stored> expected[] = {
+      {L"NamingFormat", {reg_type::kSz, {0x3D, 0xD8, 0xA8, 0xDD, 'x', 0, 0, 0}}},
+      {L"AppendToDuplicates", {reg_type::kSz, {0, 0}}},
+      {L"RenameRegex", {reg_type::kSz, WideBytes(L"in [Ss]ession [0-9]+", true)}},
+      {L"OnlyRenTS", {reg_type::kDword, {1, 0, 0, 0}}},
+      {L"OnlyUseRegex", {reg_type::kDword, {0, 0, 0, 0}}},
+      {L"DeleteDuplicates", {reg_type::kDword, {0, 0, 0, 0}}},
+      {L"StripParens", {reg_type::kDword, {1, 0, 0, 0}}},
+      {L"DoNotRenList", {reg_type::kMultiSz, WideBytes(std::wstring(L"a\0\0x\0\0", 6), false)}},
   };
-  const wchar_t* names[] = {L"NamingFormat", L"AppendToDuplicates", L"RenameRegex",
-                            L"OnlyRenTS",    L"OnlyUseRegex",       L"DeleteDuplicates",
-                            L"StripParens",  L"DoNotRenList"};
-  for (size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(Get(names[i]), expected[i]) << i;
+  for (const auto& [name, stored] : expected) EXPECT_EQ(Get(name), stored) << name;
   EXPECT_EQ(Get(L"NamingFormatList").data.size(), (40 * 301 + 1) * 2u);
   EXPECT_EQ(Settings(registry()).NamingFormatList, saved.NamingFormatList);
 
