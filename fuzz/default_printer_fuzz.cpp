@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fuzz/fuzz_input.h"
+#include "platform/text.h"
 #include "service/engine/default_printer.h"
 #include "service/log.h"
 #include "settings/registry_codec.h"
@@ -55,10 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     written = written || value;
   }
   // Only a Device value that names the renamed printer (ASCII case aside) is copied.
-  std::wstring named = DecodeRegSz(device), printer = Utf8ToWide(fields[0]);
-  for (std::wstring* text : {&named, &printer})
-    for (wchar_t& c : *text) c = c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c;
-  if (written) FUZZ_CHECK(named.substr(0, named.find(L',')) == printer);
+  const std::wstring named = DecodeRegSz(device);
+  if (written)
+    FUZZ_CHECK(EqualsIgnoringAsciiCase(named.substr(0, named.find(L',')), Utf8ToWide(fields[0])));
   FUZZ_CHECK(broadcaster.areas.size() == (written ? 1u : 0u) || (!written && failAt >= 0));
   return 0;
 }
