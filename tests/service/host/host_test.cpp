@@ -135,7 +135,7 @@ class HostTest : public ::testing::Test {
 };
 
 // "debug" anywhere, the program's path included; "preview" only as the one
-// argument. ("withlog" is in the runs below.)
+// argument. Mode 1: debug, 2: preview. ("withlog" is in the runs below.)
 TEST(CommandLineTest, DebugAndPreview) {
   const std::pair<std::vector<std::wstring>, int> cases[] = {
       {{L"C:\\vantrel\\Vantrel.exe", L"DeBuG"}, 1},
@@ -156,8 +156,7 @@ TEST(CommandLineTest, DebugAndPreview) {
 // restarted. The tick's FILETIME loses its fraction of a second.
 TEST_F(HostTest, TickPacing) {
   constexpr int64_t kEpoch = 116444736000000000;  // 1970-01-01 as a FILETIME
-  // Seconds since the last logon (negative: the clock was set back); whether
-  // a pass runs; whether the clock restarts.
+  // Seconds since the last logon; whether a pass runs; whether the clock restarts.
   const std::tuple<int64_t, bool, bool> cases[] = {{300, true, false},
                                                    {301, false, false},
                                                    {18000, false, false},
