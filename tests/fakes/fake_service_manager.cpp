@@ -11,17 +11,10 @@ constexpr Status kNotActive{1062};
 // The right a service handle needs for a control code, as the manager
 // checks it.
 uint32_t ControlAccess(uint32_t code) {
-  switch (code) {
-    case 1:
-      return scm_access::kServiceStop;
-    case 2:
-    case 3:
-      return scm_access::kServicePauseContinue;
-    case 4:
-      return scm_access::kServiceInterrogate;
-    default:
-      return scm_access::kServiceUserDefinedControl;
-  }
+  return code == 1   ? scm_access::kServiceStop
+         : code <= 3 ? scm_access::kServicePauseContinue
+         : code == 4 ? scm_access::kServiceInterrogate
+                     : scm_access::kServiceUserDefinedControl;
 }
 
 // The manager and the service alike: each counts itself among the open
