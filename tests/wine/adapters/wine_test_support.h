@@ -33,13 +33,17 @@ inline LSTATUS PutRegString(HKEY root, const std::wstring& path, const wchar_t* 
 // While it lives, the process sees `predefined` (HKEY_LOCAL_MACHINE or
 // HKEY_USERS) as an empty scratch key under HKEY_CURRENT_USER
 // (RegOverridePredefKey), so a test never reads or writes the product's
-// real keys; the scratch key is deleted at the end.
+// real keys; the scratch key is deleted at the end. One scratch key per
+// predefined key, so both may be mapped at once.
 class ScratchRegistryRoot {
  public:
-  explicit ScratchRegistryRoot(HKEY predefined) : predefined_(predefined) {
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
+  explicit ScratchRegistryRoot(HKEY predefined)
+      : predefined_(predefined),
+        path_(std::wstring(L"Software\\Vantrel test scratch\\") +
+              (predefined == HKEY_USERS ? L"users" : L"machine")) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
     HKEY scratch = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                           &scratch, nullptr) == ERROR_SUCCESS) {
       overridden_ = ::RegOverridePredefKey(predefined_, scratch) == ERROR_SUCCESS;
       ::RegCloseKey(scratch);
@@ -47,8 +51,9 @@ class ScratchRegistryRoot {
   }
   ~ScratchRegistryRoot() {
     ::RegOverridePredefKey(predefined_, nullptr);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
-    ::RegDeleteKeyW(HKEY_CURRENT_USER, kPath);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantrel test scratch");
   }
   ScratchRegistryRoot(const ScratchRegistryRoot&) = delete;
   ScratchRegistryRoot& operator=(const ScratchRegistryRoot&) = delete;
@@ -56,8 +61,8 @@ class ScratchRegistryRoot {
   bool ok() const { return overridden_; }
 
  private:
-  static constexpr wchar_t kPath[] = L"Software\\Vantrel test scratch";
   HKEY predefined_;
+  std::wstring path_;
   bool overridden_ = false;
 };
 
