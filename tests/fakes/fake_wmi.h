@@ -58,8 +58,8 @@ class FakeWmi : public Wmi {
   }
 
   // Makes the `occurrence`-th call (counting from 1, from now on) of `call`
-  // ("Connect", "ListPrinters", "Next", "Read:DeviceID", "Read:DriverName")
-  // fail with `status`.
+  // ("Connect", "ListPrinters", "Next", "Read:DeviceID", "Read:DriverName";
+  // "Rename" fails at its kExecute step) fail with `status`.
   void FailCall(const std::string& call, int occurrence, Status status) {
     faults_.push_back({call, occurrence, {RenameResult::kDone, status, 0}});
   }

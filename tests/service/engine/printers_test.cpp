@@ -69,10 +69,7 @@ TEST_F(PrintersTest, AFailedPassKeepsWhatWasHandled) {
     for (int i = 0; i < 5; ++i)
       server->wmi.AddPrinter(L"P" + std::to_wstring(i) + L" (redirected 3)");
     Printers printers(server->ports);
-    if (std::string(c.call) == "Rename")
-      server->wmi.FailRename(c.occurrence, {RenameResult::kExecute, Status(c.status), 0});
-    else
-      server->wmi.FailCall(c.call, c.occurrence, Status(c.status));
+    server->wmi.FailCall(c.call, c.occurrence, Status(c.status));
     printers.RunRenamePass();
     EXPECT_EQ(printers.RenamedBySession()[3].size(), c.renamed);
     EXPECT_EQ(log.messages().back(), c.status == hresult::kOutOfMemory ? kOutOfMemory : kDone);

@@ -198,6 +198,8 @@ TEST_F(RenamePassTest, LeavesAloneWhatCouldNotBeAPrinterName) {
       {L"", L"The name  cannot be given to a printer (it is empty)"},
       {L"%printername%, %username%",
        L"The name HP LaserJet, alice cannot be given to a printer (it contains a comma)"},
+      {L"%clientname%\\%username%",
+       L"The name CLIENT7\\alice cannot be given to a printer (it contains a backslash)"},
       {L"no user", L"No user is known for session 8"},
   };
   for (const auto& [format, why] : cases) {
