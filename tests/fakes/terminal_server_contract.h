@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/accounts.h"
@@ -26,17 +27,16 @@ inline void CheckAccountsContract(Accounts& accounts, const std::wstring& user) 
   sid.assign(sidSize, 0);
   domain.assign(domainChars, L'?');
   ASSERT_TRUE(accounts.LookUpSid(user, sid.data(), &sidSize, domain.data(), &domainChars).ok());
-  EXPECT_EQ(sidSize, sid.size());
-  EXPECT_EQ(domainChars + 1, domain.size());
-  EXPECT_EQ(domain[domainChars], L'\0');
+  // On success the domain's length comes back, without its NUL.
+  EXPECT_EQ(std::tuple(sidSize, domainChars + 1, domain[domainChars]),
+            std::tuple(sid.size(), domain.size(), L'\0'));
   std::wstring text;
   ASSERT_TRUE(accounts.SidToText(sid, &text).ok());
   EXPECT_TRUE(text.starts_with(L"S-1-5-21-")) << text;
 
-  uint32_t size = 64, chars = 64;
-  std::vector<uint8_t> noSid(size);
-  domain.assign(chars, 0);
-  EXPECT_EQ(accounts.LookUpSid(L"vantrel-no-such-user", noSid.data(), &size, domain.data(), &chars),
+  std::vector<uint8_t> noSid(sidSize);
+  EXPECT_EQ(accounts.LookUpSid(L"vantrel-no-such-user", noSid.data(), &sidSize, domain.data(),
+                               &domainChars),
             Status(win32_error::kNoneMapped));
 
   // Bytes that are no whole SID are refused, never read past their end:
@@ -61,20 +61,18 @@ inline void CheckTerminalServicesContract(TerminalServices& wts, uint32_t sessio
 
   // StrToIntExW on the digit runs the engine hands it. Past INT_MAX it wraps
   // silently: the name composition checks the digits before trusting it.
-  const std::pair<const wchar_t*, int32_t> runs[] = {{L"0", 0},
-                                                     {L"007", 7},
-                                                     {L"12", 12},
+  // An empty run is refused with the value untouched (-99).
+  const std::pair<const wchar_t*, int32_t> runs[] = {{L"007", 7},
                                                      {L"2147483647", INT32_MAX},
                                                      {L"2147483648", INT32_MIN},
-                                                     {L"4294967299", 3}};
+                                                     {L"4294967299", 3},
+                                                     {L"", -99}};
   for (const auto& [digits, expected] : runs) {
     int32_t value = -99;
-    EXPECT_TRUE(wts.ParseInteger(digits, &value).ok()) << digits;
+    EXPECT_EQ(wts.ParseInteger(digits, &value),
+              Status(*digits ? win32_error::kSuccess : win32_error::kInvalidParameter));
     EXPECT_EQ(value, expected) << digits;
   }
-  int32_t value = -99;
-  EXPECT_EQ(wts.ParseInteger(L"", &value), Status(win32_error::kInvalidParameter));
-  EXPECT_EQ(value, -99);
 }
 
 }  // namespace vantrel::testing

@@ -59,95 +59,76 @@ TEST(GetUserSidStringTest, GrowsTheBuffersAFewTimesAtMostAndLogsEachOutcome) {
                             L"Could not convert the username bob to a SID.  Error: 122\n");
 }
 
-class DefaultPrinterTest : public ::testing::Test {
- protected:
-  Bytes SessionDevice(const std::wstring& session) {
-    auto raw = server.registry.GetRaw(kUsers, kSessions + session, L"Device");
-    return raw && raw->type == reg_type::kSz ? raw->data : Bytes{};
-  }
-  void Register(const std::wstring& printer) {
-    log.Clear();
-    RegisterDefaultPrinter(server.registry, server.broadcaster, kSid, printer);
-  }
-  std::wstring Head(const std::wstring& printer) {
-    return L"Registering the default printer for " + kSid + L" to " + printer + L"\n";
-  }
-
-  FakeTerminalServer server;
-  RecordedLog log;
-};
-
-// The value is copied byte for byte to every session key that opens, with
-// one broadcast, even when a write fails; a value neither terminated nor of
-// whole units is read no further than its last whole unit.
-TEST_F(DefaultPrinterTest, AMatchIsCopiedToEverySessionThatOpens) {
+// Sessions 1 (its write fails), 2 (it cannot be opened), 3 and 7 (holding
+// an old default). A value that names the printer, ASCII case aside, is
+// copied byte for byte into each session that opens, with one broadcast; a
+// value neither terminated nor of whole units is read no further than its
+// last whole unit. Any other value, or none, changes nothing.
+TEST(DefaultPrinterTest, OnlyAUsableValueNamingThePrinterIsCopied) {
+  const std::wstring opened = L"Opened the key\n",
+                     typical = L"hp laserjet 4 (ALICE),winspool,Ne01:";
+  const std::wstring found = L"Found the printer we're targetting\n";
+  const std::wstring writing = L"Writing out \"" + typical + L"\" to the Device key\n";
   Bytes odd = WideBytes(L"HP,x", false);
   odd.push_back(0x41);
-  const std::wstring full = L"HP," + std::wstring(1021, L'y');  // the whole 2048-byte buffer
-  const std::wstring typical = L"hp laserjet 4 (ALICE),winspool,Ne01:";
-  const std::pair<Bytes, std::wstring> cases[] = {
-      {odd, L"hp"},
-      {WideBytes(full, false), L"HP"},
-      {WideBytes(typical, true), L"HP LaserJet 4 (alice)"}};
-  for (const auto& [raw, printer] : cases) {
-    SCOPED_TRACE(::testing::PrintToString(printer));
-    server.registry = FakeRegistry();
-    server.registry.faultPlan = &server.faultPlan;
-    server.broadcaster.areas.clear();
-    server.registry.SetRaw(kUsers, kWindows, L"Device", reg_type::kSz, raw);
-    for (const wchar_t* s : {L"1", L"2", L"3"}) server.registry.AddKey(kUsers, kSessions + s);
-    server.registry.SetString(kUsers, kSessions + L"7", L"Device", L"Old,winspool,Ne00:");
-    server.registry.DenyOpen(kUsers, kSessions + L"2");
-    server.faultPlan = {.failAt = 6, .how = Failure::kError, .trace = {}};  // session 1's write
-    Register(printer);
-    EXPECT_EQ(SessionDevice(L"1"), Bytes{});
-    EXPECT_EQ(SessionDevice(L"2"), Bytes{});
-    EXPECT_EQ(SessionDevice(L"3"), raw);
-    EXPECT_EQ(SessionDevice(L"7"), raw);
-    EXPECT_EQ(server.broadcaster.areas, std::vector<std::wstring>{L"windows"});
-    EXPECT_EQ(server.registry.GetRaw(kUsers, kWindows, L"Device")->data, raw);  // only read
-  }
-  const std::wstring writing = L"Writing out \"" + typical + L"\" to the Device key\n";
-  EXPECT_EQ(log.Text(), Head(L"HP LaserJet 4 (alice)") + L"Opened the key\nGot the Device key " +
-                            typical +
-                            L"\nFound the printer we're targetting\n"
-                            L"Got the SessionDefaultDevices key\n" +
-                            writing + writing + writing);
-}
-
-TEST_F(DefaultPrinterTest, NothingIsWrittenUnlessAUsableValueNamesThePrinter) {
-  const std::wstring opened = L"Opened the key\n";
   struct Case {
     uint32_t type;
-    std::wstring value, printer, logAfterHead;
-    bool hiveLoaded = true, sessionsKey = true;
+    Bytes raw;
+    std::wstring printer, logAfterHead;  // empty: not checked
+    bool written, hiveLoaded = true, sessionsKey = true;
   };
   const Case cases[] = {
-      {reg_type::kSz, L"Other,winspool", L"HP", opened + L"Got the Device key Other,winspool\n"},
-      {reg_type::kSz, L"A,B,winspool", L"A,B", opened + L"Got the Device key A,B,winspool\n"},
-      {reg_type::kSz, L"\u00DCber,winspool", L"\u00FCber",  // only A-Z fold
-       opened + L"Got the Device key \u00DCber,winspool\n"},
-      {reg_type::kExpandSz, L"HP,winspool", L"HP", opened},
-      {reg_type::kSz, std::wstring(L"\0HP", 3), L"HP", opened},
-      {reg_type::kSz, L"HP," + std::wstring(1100, L'x'), L"HP", opened},  // over 2048 bytes
-      {reg_type::kNone, L"", L"HP", opened},                              // no Device value
-      {reg_type::kSz, L"HP,winspool", L"HP",
-       opened + L"Got the Device key HP,winspool\nFound the printer we're targetting\n", true,
-       false},
-      {reg_type::kNone, L"", L"HP", L"Failed to open the registry key 2\n", false, false},
+      {reg_type::kSz, WideBytes(typical, true), L"HP LaserJet 4 (alice)",
+       opened + L"Got the Device key " + typical + L"\n" + found +
+           L"Got the SessionDefaultDevices key\n" + writing + writing + writing,
+       true},
+      {reg_type::kSz, odd, L"hp", L"", true},
+      {reg_type::kSz, WideBytes(L"HP," + std::wstring(1021, L'y'), false), L"HP", L"", true},
+      {reg_type::kSz, WideBytes(L"Other,winspool", true), L"HP",
+       opened + L"Got the Device key Other,winspool\n", false},
+      {reg_type::kSz, WideBytes(L"A,B,winspool", true), L"A,B",
+       opened + L"Got the Device key A,B,winspool\n", false},
+      {reg_type::kSz, WideBytes(L"\u00DCber,winspool", true), L"\u00FCber",
+       opened + L"Got the Device key \u00DCber,winspool\n", false},
+      {reg_type::kExpandSz, WideBytes(L"HP,winspool", true), L"HP", opened, false},
+      {reg_type::kSz, WideBytes(std::wstring(L"\0HP", 3), true), L"HP", opened, false},
+      {reg_type::kSz, WideBytes(L"HP," + std::wstring(1100, L'x'), true), L"HP", opened, false},
+      {reg_type::kNone, {}, L"HP", opened, false},
+      {reg_type::kSz, WideBytes(L"HP,winspool", true), L"HP",
+       opened + L"Got the Device key HP,winspool\n" + found, false, true, false},
+      {reg_type::kNone, {}, L"HP", L"Failed to open the registry key 2\n", false, false, false},
   };
+  const Bytes old = WideBytes(L"Old,winspool,Ne00:", true);
+  RecordedLog log;
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.value));
-    server.registry = FakeRegistry();
-    if (c.hiveLoaded) server.registry.AddKey(kUsers, kWindows);
-    if (c.type != reg_type::kNone)
-      server.registry.SetRaw(kUsers, kWindows, L"Device", c.type, WideBytes(c.value, true));
-    if (c.sessionsKey) server.registry.AddKey(kUsers, kSessions + L"1");
-    Register(c.printer);
-    EXPECT_EQ(log.Text(), Head(c.printer) + c.logAfterHead);
-    EXPECT_EQ(SessionDevice(L"1"), Bytes{});
+    SCOPED_TRACE(::testing::PrintToString(c.printer) + " " +
+                 ::testing::PrintToString(c.logAfterHead));
+    FakeTerminalServer server;
+    FakeRegistry& registry = server.registry;
+    if (c.hiveLoaded) registry.AddKey(kUsers, kWindows);
+    if (c.type != reg_type::kNone) registry.SetRaw(kUsers, kWindows, L"Device", c.type, c.raw);
+    if (c.sessionsKey) {
+      for (const wchar_t* s : {L"1", L"2", L"3"}) registry.AddKey(kUsers, kSessions + s);
+      registry.SetRaw(kUsers, kSessions + L"7", L"Device", reg_type::kSz, old);
+      registry.DenyOpen(kUsers, kSessions + L"2");
+    }
+    server.faultPlan.failAt = 6;  // session 1's write
+    server.faultPlan.how = Failure::kError;
+    log.Clear();
+    RegisterDefaultPrinter(registry, server.broadcaster, kSid, c.printer);
+    auto device = [&](const wchar_t* s) {
+      auto raw = registry.GetRaw(kUsers, kSessions + s, L"Device");
+      return raw ? raw->data : Bytes{};
+    };
+    const Bytes kept = c.sessionsKey ? old : Bytes{};
+    EXPECT_EQ((std::vector{device(L"1"), device(L"2"), device(L"3"), device(L"7")}),
+              (std::vector<Bytes>{{}, {}, c.written ? c.raw : Bytes{}, c.written ? c.raw : kept}));
+    EXPECT_EQ(server.broadcaster.areas.size(), c.written ? 1u : 0u);
+    if (!c.logAfterHead.empty()) {
+      EXPECT_EQ(log.Text(), L"Registering the default printer for " + kSid + L" to " + c.printer +
+                                L"\n" + c.logAfterHead);
+    }
   }
-  EXPECT_TRUE(server.broadcaster.areas.empty());
 }
 
 }  // namespace
