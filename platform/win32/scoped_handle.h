@@ -61,11 +61,12 @@ class GenericScopedHandle {
 
 namespace traits {
 
-// Kernel handles where null means none (events, threads, timers).
-struct KernelHandle {
-  using Handle = HANDLE;
+// The handle kinds where null means none; `close` releases one.
+template <typename H, auto close>
+struct NullIsNone {
+  using Handle = H;
   static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::CloseHandle(h); }
+  static void Close(Handle h) { close(h); }
 };
 
 // File handles, where CreateFileW reports failure as INVALID_HANDLE_VALUE.
@@ -75,32 +76,14 @@ struct FileHandle {
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
-struct RegistryKey {
-  using Handle = HKEY;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::RegCloseKey(h); }
-};
-
-struct ServiceHandle {
-  using Handle = SC_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::CloseServiceHandle(h); }
-};
-
-template <typename T>
-struct LocalMemory {
-  using Handle = T*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::LocalFree(h); }
-};
-
 }  // namespace traits
 
-using unique_handle = GenericScopedHandle<traits::KernelHandle>;
+// Kernel handles where null means none (events, threads, timers).
+using unique_handle = GenericScopedHandle<traits::NullIsNone<HANDLE, &::CloseHandle>>;
 using unique_hfile = GenericScopedHandle<traits::FileHandle>;
-using unique_hkey = GenericScopedHandle<traits::RegistryKey>;
-using unique_schandle = GenericScopedHandle<traits::ServiceHandle>;
+using unique_hkey = GenericScopedHandle<traits::NullIsNone<HKEY, &::RegCloseKey>>;
+using unique_schandle = GenericScopedHandle<traits::NullIsNone<SC_HANDLE, &::CloseServiceHandle>>;
 template <typename T = void>
-using unique_hlocal_ptr = GenericScopedHandle<traits::LocalMemory<T>>;
+using unique_hlocal_ptr = GenericScopedHandle<traits::NullIsNone<T*, &::LocalFree>>;
 
 }  // namespace vantrel::win32

@@ -8,14 +8,6 @@
 
 namespace vantrel::win32 {
 
-namespace traits {
-struct SpoolerPrinter {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::ClosePrinter(h); }
-};
-}  // namespace traits
-
-using unique_hprinter = GenericScopedHandle<traits::SpoolerPrinter>;
+using unique_hprinter = GenericScopedHandle<traits::NullIsNone<HANDLE, &::ClosePrinter>>;
 
 }  // namespace vantrel::win32

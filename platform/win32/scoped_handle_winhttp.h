@@ -9,14 +9,7 @@
 
 namespace vantrel::win32 {
 
-namespace traits {
-struct WinHttpHandle {
-  using Handle = HINTERNET;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::WinHttpCloseHandle(h); }
-};
-}  // namespace traits
-
-using unique_winhttp_hinternet = GenericScopedHandle<traits::WinHttpHandle>;
+using unique_winhttp_hinternet =
+    GenericScopedHandle<traits::NullIsNone<HINTERNET, &::WinHttpCloseHandle>>;
 
 }  // namespace vantrel::win32

@@ -9,16 +9,7 @@
 
 namespace vantrel::win32 {
 
-namespace traits {
-template <typename T>
-struct WtsAllocated {
-  using Handle = T*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::WTSFreeMemory(h); }
-};
-}  // namespace traits
-
 template <typename T = void>
-using unique_wtsmem_ptr = GenericScopedHandle<traits::WtsAllocated<T>>;
+using unique_wtsmem_ptr = GenericScopedHandle<traits::NullIsNone<T*, &::WTSFreeMemory>>;
 
 }  // namespace vantrel::win32
