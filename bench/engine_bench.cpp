@@ -1,4 +1,4 @@
-// The rename pass over a fake terminal server with logging off: how a pass
+// The rename pass over an in-memory terminal server with logging off: how a pass
 // scales with the number of printers, what the OnlyUseRegex filter costs,
 // and that a tick outside the active window touches no platform service.
 // Exits non-zero when a target is missed.
@@ -16,7 +16,7 @@
 #include "service/log.h"
 #include "service/service_context.h"
 #include "settings/settings.h"
-#include "tests/fakes/fake_terminal_server.h"
+#include "bench/bench_server.h"
 
 namespace vantrel {
 namespace {
@@ -34,22 +34,21 @@ void ConfigureSettings(bool onlyUseRegex) {
 
 // A terminal server with `printerCount` redirected printers spread over the
 // sessions, and the engine connected to it.
-struct Server : testing::FakeTerminalServer {
+struct Server : bench::BenchServer {
   explicit Server(int printerCount) {
     for (int s = 1; s <= kSessions; ++s)
-      AddUser(static_cast<uint32_t>(s), L"user" + std::to_wstring(s), L"CLIENT",
+      AddUser(static_cast<uint32_t>(s), L"user" + std::to_wstring(s),
               L"S-1-5-21-100-200-300-" + std::to_wstring(1000 + s));
     for (int i = 0; i < printerCount; ++i) {
       const int session = 1 + i % kSessions;
-      wmi.AddPrinter(L"Printer " + std::to_wstring(i) + L" (from CLIENT) in session " +
-                         std::to_wstring(session),
-                     L"Generic", L"TS" + std::to_wstring(i));
+      AddPrinter(L"Printer " + std::to_wstring(i) + L" (from CLIENT) in session " +
+                     std::to_wstring(session),
+                 L"Generic");
     }
     printers = std::make_unique<Printers>(ports);
   }
 
-  // Every call of every fake passes through the one fault plan.
-  int PlatformCalls() const { return faultPlan.calls; }
+  int PlatformCalls() const { return calls; }
 
   std::unique_ptr<Printers> printers;
 };
@@ -154,13 +153,13 @@ bool ReportScale() {
   server.printers->RunRenamePass();
   size_t renamed = 0;
   for (const auto& [session, names] : server.printers->RenamedBySession()) renamed += names.size();
-  const int renamesBefore = server.wmi.CallCount("Rename");
+  const int renamesBefore = server.renames;
   server.printers->RunRenamePass();
   size_t longest = 0;
-  for (const std::wstring& query : server.wmi.queries) longest = std::max(longest, query.size());
+  for (const std::wstring& query : server.queries) longest = std::max(longest, query.size());
   std::printf("%-48s %zu\n", "first pass renames (of 2000)", renamed);
   std::printf("longest query: %zu characters\n", longest);
-  std::printf("second pass renames: %d\n", server.wmi.CallCount("Rename") - renamesBefore);
+  std::printf("second pass renames: %d\n", server.renames - renamesBefore);
   return renamed == 2000;
 }
 
