@@ -21,6 +21,7 @@ inline constexpr int32_t kGenFailure = 31;
 inline constexpr int32_t kInvalidParameter = 87;
 inline constexpr int32_t kCallNotImplemented = 120;
 inline constexpr int32_t kInsufficientBuffer = 122;
+inline constexpr int32_t kInvalidLevel = 124;
 inline constexpr int32_t kMoreData = 234;
 inline constexpr int32_t kNoMoreItems = 259;
 inline constexpr int32_t kAssertionFailure = 668;
@@ -33,9 +34,11 @@ inline constexpr int32_t kInvalidSid = 1337;
 namespace hresult {
 inline constexpr int32_t kOk = 0;
 inline constexpr int32_t kFail = static_cast<int32_t>(0x80004005);
+inline constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
 inline constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000E);
 inline constexpr int32_t kInvalidArg = static_cast<int32_t>(0x80070057);
 inline constexpr int32_t kWbemNotFound = static_cast<int32_t>(0x80041002);
+inline constexpr int32_t kWbemTypeMismatch = static_cast<int32_t>(0x80041005);
 inline constexpr int32_t kWbemInvalidQuery = static_cast<int32_t>(0x80041017);
 }  // namespace hresult
 

@@ -13,11 +13,6 @@
 
 namespace vantrel {
 
-namespace hresult {
-inline constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
-inline constexpr int32_t kWbemTypeMismatch = static_cast<int32_t>(0x80041005);
-}  // namespace hresult
-
 // What a RenamePrinter call came to. `step` names the step that failed, with
 // its status: kPrepare (the method's in-parameters or the new name in them),
 // kExecute (ExecMethod, whose status may be a success that brought no

@@ -6,11 +6,6 @@
 
 namespace vantrel {
 
-namespace {
-// ChangeServiceConfig2W's answer where the flag is unknown (Wine 8).
-constexpr int32_t kInvalidLevel = 124;
-}  // namespace
-
 FailureActions ServiceFailureActions() {
   constexpr uint32_t kMinute = 60 * 1000;
   FailureActions actions;
@@ -38,7 +33,9 @@ uint32_t ApplyServiceFailureActions(ServiceManager& scm) {
                            [&] { return service->SetFailureActions(ServiceFailureActions()); });
   if (status.ok()) {
     status = service->SetFailureActionsOnErrorExit(true);
-    if (status.code() == kInvalidLevel) status = Status::Ok();
+    // Wine 8 does not know this flag and answers ERROR_INVALID_LEVEL; the
+    // actions themselves are set.
+    if (status.code() == win32_error::kInvalidLevel) status = Status::Ok();
   }
   return static_cast<uint32_t>(status.code());
 }

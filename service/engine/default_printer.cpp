@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/product.h"
 #include "platform/text.h"
 #include "service/log.h"
 #include "settings/registry_codec.h"
@@ -14,7 +15,6 @@ constexpr wchar_t kWindowsKeySuffix[] =
 constexpr wchar_t kDeviceValue[] = L"Device";
 constexpr wchar_t kSessionDefaultDevices[] = L"SessionDefaultDevices";
 constexpr uint32_t kDeviceBufferBytes = 2048;
-constexpr uint32_t kSubKeyNameChars = 1024;
 
 constexpr uint32_t kInitialSidBytes = 32;
 constexpr uint32_t kInitialDomainChars = 32;
@@ -115,7 +115,7 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     bool written = false;
     for (uint32_t index = 0;; ++index) {
       std::wstring name;
-      if (!sessionDefaults->EnumSubKey(index, kSubKeyNameChars, &name).ok()) break;
+      if (!sessionDefaults->EnumSubKey(index, static_cast<uint32_t>(kTextCapacity), &name).ok()) break;
       std::unique_ptr<RegistryKey> sessionKey;
       if (!sessionDefaults->OpenSubKey(name, &sessionKey).ok() || !sessionKey) continue;
       LogPrintfW(L"Writing out \"%s\" to the Device key\n", deviceText);
