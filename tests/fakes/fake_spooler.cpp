@@ -16,8 +16,8 @@ Status Planned(Failure failure) {
 }
 
 struct FakePrinterHandle : PrinterHandle {
-  FakePrinterHandle(FakePrinterTable& p, std::wstring n, Status d, FaultPlan* f)
-      : printers(p), name(std::move(n)), deleteError(d), faultPlan(f) {}
+  FakePrinterHandle(FakePrinterTable& p, std::wstring n, bool d, FaultPlan* f)
+      : printers(p), name(std::move(n)), mayDelete(d), faultPlan(f) {}
 
   Status ReadInfo(PrinterInfo* info) override {
     *info = {};
@@ -31,13 +31,13 @@ struct FakePrinterHandle : PrinterHandle {
   Status Delete() override {
     if (const Status fault = Planned(Consult(faultPlan, "spooler Delete")); !fault.ok())
       return fault;
-    if (!deleteError.ok()) return deleteError;
+    if (!mayDelete) return Status(win32_error::kAccessDenied);
     return printers.Remove(name) ? Status::Ok() : Status(kInvalidPrinterName);
   }
 
   FakePrinterTable& printers;
   std::wstring name;
-  Status deleteError;
+  bool mayDelete;
   FaultPlan* faultPlan;
   LiveFakeObject live;
 };
@@ -46,17 +46,13 @@ struct FakePrinterHandle : PrinterHandle {
 
 Status FakeSpooler::Open(const std::wstring& name, uint32_t desiredAccess,
                          std::unique_ptr<PrinterHandle>* printer) {
-  ++openCalls;
   printer->reset();
   if (const Status fault = Planned(Consult(faultPlan, "spooler Open")); !fault.ok()) return fault;
-  if (!openError.ok()) return openError;
   const FakePrinter* found = printers_.Find(name);
   if (!found) return Status(kInvalidPrinterName);
   constexpr uint32_t kDelete = 0x00010000;
-  const Status deleteError = !this->deleteError.ok()     ? this->deleteError
-                             : (desiredAccess & kDelete) ? Status::Ok()
-                                                         : Status(win32_error::kAccessDenied);
-  *printer = std::make_unique<FakePrinterHandle>(printers_, found->name, deleteError, faultPlan);
+  *printer = std::make_unique<FakePrinterHandle>(printers_, found->name,
+                                                 (desiredAccess & kDelete) != 0, faultPlan);
   return Status::Ok();
 }
 

@@ -23,9 +23,6 @@ class FakeSpooler : public Spooler {
   Status Open(const std::wstring& name, uint32_t desiredAccess,
               std::unique_ptr<PrinterHandle>* printer) override;
 
-  Status openError;    // not ok: Open fails with it
-  Status deleteError;  // not ok: Delete fails with it
-  int openCalls = 0;
   FaultPlan* faultPlan = nullptr;
 
  private:

@@ -50,35 +50,6 @@ class PrintersTest : public ::testing::Test {
     return text.rfind(start, 0) == 0 ? text.substr(start.size()) : text;
   }
 
-  // The log of a printer of session 3 or 5 up to the rename call. `inParens`
-  // is what the check of the digits inside the parentheses found, null when
-  // digits after them decided.
-  static std::wstring Prelude(int session, const std::wstring& current, const std::wstring& newName,
-                              const wchar_t* inParens = L"was") {
-    const std::wstring user = session == 3 ? L"alice" : L"bob";
-    const std::wstring client = session == 3 ? L"CLIENT7" : L"HOST5";
-    const std::wstring sid = session == 3 ? kAliceSid : kBobSid;
-    const std::wstring checked =
-        inParens ? L"Checked whether the session id was valid, and it " + std::wstring(inParens) +
-                       L"\n"
-                 : L"";
-    return L"Have current name " + current + L"\n" + checked + L"The printer named " + current +
-           L" should be renamed " + newName + L" for session " + std::to_wstring(session) +
-           L"\nGoing to rename this printer to " + newName + L" for user " + client + L"\\" +
-           user + L" on host " + client + L"\nThe username " + user + L" corresponds to the SID " +
-           sid + L"\nThe SID for that user is " + sid + L"\n";
-  }
-  // After a rename to `name`: the user's hive is not loaded.
-  static std::wstring Registered(int session, const std::wstring& name) {
-    return L"Registering the default printer for " + (session == 3 ? kAliceSid : kBobSid) +
-           L" to " + name + L"\nFailed to open the registry key 2\n";
-  }
-  static std::wstring Renamed(int session, const std::wstring& current, const std::wstring& newName,
-                              const wchar_t* inParens = L"was") {
-    return Prelude(session, current, newName, inParens) + L"Successfully renamed the printer\n" +
-           Registered(session, newName);
-  }
-
   RecordedLog log;
   std::unique_ptr<FakeTerminalServer> server;
 };
