@@ -11,22 +11,17 @@ using namespace vantrel::testing;
 
 namespace {
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+const wchar_t kDigits[] = L"0123456789";
 
 // The value of the rightmost digit run in name[begin, end), -1 when there is
-// none or it does not fit a session id.
+// none or it does not fit a session id (a run too long saturates).
 int64_t LastRun(const std::wstring& name, size_t begin, size_t end) {
-  size_t last = end;
-  while (last > begin && !IsDigit(name[last - 1])) --last;
-  if (last == begin) return -1;
-  size_t first = last;
-  while (first > begin && IsDigit(name[first - 1])) --first;
-  int64_t value = 0;
-  for (size_t i = first; i < last; ++i) {
-    value = value * 10 + (name[i] - L'0');
-    if (value > INT32_MAX) return -1;
-  }
-  return value;
+  const std::wstring part = name.substr(begin, end - begin);
+  const size_t last = part.find_last_of(kDigits);
+  if (last == std::wstring::npos) return -1;
+  const uint64_t value =
+      std::wcstoull(&part[part.find_last_not_of(kDigits, last) + 1], nullptr, 10);
+  return value > INT32_MAX ? -1 : static_cast<int64_t>(value);
 }
 
 }  // namespace
@@ -58,11 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(composed.sessionId >= 0);
   const size_t open = name.rfind(L'('), close = name.rfind(L')');
   FUZZ_CHECK(open != std::wstring::npos && close != std::wstring::npos && open < close);
-  const int64_t after = LastRun(name, close + 1, name.size());
-  bool digitsAfter = false;
-  for (size_t i = close + 1; i < name.size(); ++i) digitsAfter = digitsAfter || IsDigit(name[i]);
-  if (digitsAfter) {
-    FUZZ_CHECK(composed.sessionId == after);
+  if (name.find_first_of(kDigits, close + 1) != std::wstring::npos) {
+    FUZZ_CHECK(composed.sessionId == LastRun(name, close + 1, name.size()));
   } else {
     // Only the "(redirected N)" form is left: white space alone after the
     // ")", and the run inside names a session the server knows.
@@ -73,7 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                            WtsInfoClass::kConnectState, &state)
                    .ok());
   }
-  if (settings.StripParens)
-    FUZZ_CHECK(composed.newName.find_first_of(L"()") == std::wstring::npos);
+  if (settings.StripParens) FUZZ_CHECK(composed.newName.find_first_of(L"()") == std::wstring::npos);
   return 0;
 }

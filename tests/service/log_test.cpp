@@ -41,7 +41,7 @@ TEST(LogFormat, PlaceholdersArgumentsAndUtf8) {
     std::wstring expected;
   } cases[] = {
       {L"%d %d", {int32_t{INT32_MIN}, 0xFFFFFFFFu}, L"-2147483648 -1"},
-      {L"%X %x %u", {-1, 255, 4000000000u}, L"FFFFFFFF ff 4000000000"},
+      {L"%X %x %u %u", {-1, 255, 4000000000u, -1}, L"FFFFFFFF ff 4000000000 4294967295"},
       {L"%c%c|100%%", {L'A', L'\u00e9'}, L"A\u00e9|100%"},
       {L"%s then %d", {}, L"(missing argument) then (missing argument)"},
       {L"%d %s", {L"text", 5}, L"(wrong argument) (wrong argument)"},
@@ -49,8 +49,11 @@ TEST(LogFormat, PlaceholdersArgumentsAndUtf8) {
       {L"%s", {std::wstring(L"ab\0cd", 5)}, L"ab"},
       {L"no args", {1, L"extra"}, L"no args"},
       {L"%s", {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x96\xa8"}, L"caf\u00e9 \u20ac \U0001F5A8"},
-      {L"%s|%s", {"a\xc3", "\xc0\x80"}, L"a\uFFFD|\uFFFD\uFFFD"},        // cut; overlong
-      {L"%s", {"\xed\xa0\x80"}, L"\uFFFD\uFFFD\uFFFD"},                  // an encoded surrogate
+      {L"%s|%s", {"a\xc3", "\xc0\x80"}, L"a\uFFFD|\uFFFD\uFFFD"},  // cut; overlong
+      // An encoded surrogate; overlong 3- and 4-byte forms; past U+10FFFF after F4.
+      {L"%s|%s|%s|%s",
+       {"\xed\xa0\x80", "\xe0\x9f\xbf", "\xf0\x8f\xbf\xbf", "\xf4\x90\x80\x80"},
+       L"\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD\uFFFD"},
       {L"%s|%s", {"\xf5\x80x", "\xe2\x82x"}, L"\uFFFD\uFFFDx|\uFFFDx"},  // > U+10FFFF; 2 of 3
   };
   for (const auto& c : cases)
