@@ -18,21 +18,24 @@ using Names = std::vector<std::wstring>;
 const std::wstring kAliceWindows =
     L"S-1-5-21-9-1001\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 
+// Name and driver of each printer, in the order the pass lists them, and
+// its port: a port is a printer's identity.
+const std::vector<std::pair<std::wstring, std::wstring>> kPrinters = {
+    {L"HP LaserJet (redirected 3)", L"HP"},          {L"Canon for bob", L"Canon"},
+    {L"Canon (from WS-042) in session 5", L"Canon"}, {L"Office Laser", L"HP"},
+    {L"Epson (from PC9) in session 42", L"Epson"},   {L"Epson for carol", L"Epson"}};
+const Names kPorts = {L"TS001", L"TS002", L"TS003", L"USB001", L"TS004", L"USB002"};
+
 // Both name forms (bob's client name ends in the digits of carol's
 // session), a stale redirected printer holding bob's new name, a queue of
 // the server's own holding carol's (it must never be deleted), and alice's
-// stored default naming her printer's new name. A port is a printer's
-// identity.
+// stored default naming her printer's new name.
 void Arrange(FakeTerminalServer& s) {
   s.AddUser(3, L"alice", L"CLIENT7", L"S-1-5-21-9-1001");
   s.AddUser(5, L"bob", L"WS-042", L"S-1-5-21-9-1002");
   s.AddUser(42, L"carol", L"PC9", L"S-1-5-21-9-1042");
-  s.wmi.AddPrinter(L"HP LaserJet (redirected 3)", L"HP", L"TS001");
-  s.wmi.AddPrinter(L"Canon for bob", L"Canon", L"TS002");
-  s.wmi.AddPrinter(L"Canon (from WS-042) in session 5", L"Canon", L"TS003");
-  s.wmi.AddPrinter(L"Office Laser", L"HP", L"USB001");
-  s.wmi.AddPrinter(L"Epson (from PC9) in session 42", L"Epson", L"TS004");
-  s.wmi.AddPrinter(L"Epson for carol", L"Epson", L"USB002");
+  for (size_t j = 0; j < kPrinters.size(); ++j)
+    s.wmi.AddPrinter(kPrinters[j].first, kPrinters[j].second, kPorts[j]);
   s.registry.SetString(RegistryRoot::kUsers, kAliceWindows, L"Device",
                        L"HP LaserJet for alice,winspool,Ne01:");
   for (const wchar_t* session : {L"\\3", L"\\7"})
@@ -43,7 +46,7 @@ void Arrange(FakeTerminalServer& s) {
 using Given = std::vector<std::pair<uint32_t, std::wstring>>;  // by session, as given
 
 struct Outcome {
-  std::map<std::wstring, std::wstring> byPort;  // the printers left, by port
+  Names names;  // of each printer, by its port; "": gone
   Given given;
   std::map<std::wstring, std::vector<uint8_t>> hive;  // every value under HKEY_USERS
   size_t broadcasts = 0;
@@ -57,7 +60,11 @@ void Dump(const FakeRegistry::Node& node, const std::wstring& path, Outcome* out
 
 Outcome Snapshot(FakeTerminalServer& s, const Printers* engine) {
   Outcome out;
-  for (const FakePrinter& p : s.wmi.printers.rows()) out.byPort[p.portName] = p.name;
+  for (const std::wstring& port : kPorts) {
+    const auto& rows = s.wmi.printers.rows();
+    const auto row = std::ranges::find(rows, port, &FakePrinter::portName);
+    out.names.push_back(row == rows.end() ? L"" : row->name);
+  }
   if (engine)
     for (const auto& [session, names] : engine->RenamedBySession())
       for (const std::wstring& name : names) out.given.emplace_back(session, name);
@@ -94,32 +101,23 @@ Outcome StartAndPass(bool deleting, int failAt, Failure how, FaultPlan* plan = n
   return out;
 }
 
-std::wstring NameOf(const Outcome& outcome, const std::wstring& port) {
-  const auto it = outcome.byPort.find(port);
-  return it == outcome.byPort.end() ? L"" : it->second;  // "": gone
-}
-
 // Against the failure-free run's outcome ("clean"): each printer bears its
 // first or its clean name, and is gone only if the clean run deleted it;
 // each value under HKEY_USERS holds its first or its clean data; the names
-// given are clean ones, each borne by its printer. Every
-// printer but the one being handled when the call failed is "settled": it
-// ends as in the clean run, names and default included. Except that the
-// pass ends at a failure before the first printer, at a listing that breaks
-// off, and at a WMI call out of memory: the printers after it stay
-// untouched. A failure while the engine
-// starts is made good by the pass.
+// given are clean ones, each borne by its printer. Every printer but the
+// one being handled when the call failed is "settled": it ends as in the
+// clean run, names and default included. Except that the pass ends at a
+// failure before the first printer, at a listing that breaks off, and at a
+// WMI call out of memory: the printers after it stay untouched. A failure
+// while the engine starts is made good by the pass.
 TEST(FaultSweepTest, AFailingCallHarmsNoOtherPrinter) {
   FakeTerminalServer fresh;
   Arrange(fresh);
   const Outcome first = Snapshot(fresh, nullptr);
-  Names ports;  // in the order the pass lists them
-  for (const FakePrinter& p : fresh.wmi.printers.rows()) ports.push_back(p.portName);
   for (const bool deleting : {true, false}) {
     FaultPlan start;
     const Outcome clean = StartAndPass(deleting, 0, Failure::kNone, &start);
-    ASSERT_EQ(clean.byPort.at(L"TS003"),
-              deleting ? L"Canon for bob" : L"Canon for bob - Duplicate");
+    ASSERT_EQ(clean.names[2], deleting ? L"Canon for bob" : L"Canon for bob - Duplicate");
     ASSERT_EQ(std::tuple(clean.given.size(), clean.broadcasts), std::tuple(deleting ? 2u : 3u, 1u));
     for (const Failure how : {Failure::kError, Failure::kEmpty, Failure::kOutOfMemory}) {
       for (int k = 1; k <= static_cast<int>(start.trace.size()); ++k) {
@@ -138,9 +136,8 @@ TEST(FaultSweepTest, AFailingCallHarmsNoOtherPrinter) {
                               (how == Failure::kOutOfMemory && call.starts_with("wmi "));
         auto untouched = [&](long j) { return j > failing && endsPass; };
         auto settled = [&](long j) { return j != failing && !untouched(j); };
-        for (long j = 0; j < static_cast<long>(ports.size()); ++j) {
-          const std::wstring now = NameOf(got, ports[j]), before = NameOf(first, ports[j]);
-          const std::wstring after = NameOf(clean, ports[j]);
+        for (long j = 0; j < static_cast<long>(kPorts.size()); ++j) {
+          const std::wstring &now = got.names[j], &before = first.names[j], &after = clean.names[j];
           EXPECT_TRUE(untouched(j)                   ? now == before
                       : settled(j) && !after.empty() ? now == after
                                                      : now == before || now == after)
@@ -148,11 +145,9 @@ TEST(FaultSweepTest, AFailingCallHarmsNoOtherPrinter) {
         }
         for (const auto& given : got.given) EXPECT_TRUE(std::ranges::count(clean.given, given));
         for (const auto& given : clean.given) {
-          const long j = std::ranges::find(ports, given.second,
-                                           [&](auto& port) { return NameOf(clean, port); }) -
-                         ports.begin();
+          const long j = std::ranges::find(clean.names, given.second) - clean.names.begin();
           const bool recorded = std::ranges::count(got.given, given);
-          EXPECT_TRUE(settled(j) ? recorded : !recorded || NameOf(got, ports[j]) == given.second);
+          EXPECT_TRUE(settled(j) ? recorded : !recorded || got.names[j] == given.second);
         }
         for (const auto& [path, data] : clean.hive)  // alice's printer is listed first
           EXPECT_TRUE(got.hive.at(path) == data ||

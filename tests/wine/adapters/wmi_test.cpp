@@ -56,23 +56,13 @@ class Win32WmiTest : public ::testing::Test {
   std::unique_ptr<PrinterInventory> inventory_;
 };
 
-TEST_F(Win32WmiTest, QueriesRunOrAreRefusedWhole) {
-  std::vector<std::unique_ptr<ListedPrinter>> rows;
-  // Both the driver list's query and the engine's. Wine 8's Win32_Printer
-  // provider lists no rows at all, even with printers installed.
-  EXPECT_EQ(ListAll(L"SELECT * FROM Win32_Printer", false, &rows), Status::Ok());
-  EXPECT_EQ(ListAll(L"SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer "
-                    L"WHERE PortName LIKE '%TS%' AND DriverName != 'O\\'Neil'",
-                    true, &rows),
-            testing::RunningUnderWine() ? Status(hresult::kWbemInvalidQuery) : Status::Ok());
-  EXPECT_TRUE(!testing::RunningUnderWine() || rows.empty());
-  EXPECT_FALSE(ListAll(L"SELECT FROM WHERE", true, &rows).ok());
-}
-
 // More rows than one batch holds, each handed over once: as many services
-// as the Service Control Manager counts.
+// as the Service Control Manager counts. A query WMI refuses yields no
+// listing. (Wine 8's Win32_Printer lists no rows and refuses the engine's
+// WHERE clause: the preview end-to-end check runs those.)
 TEST_F(Win32WmiTest, EveryBatchIsListed) {
   std::vector<std::unique_ptr<ListedPrinter>> rows;
+  EXPECT_FALSE(ListAll(L"SELECT FROM WHERE", true, &rows).ok());
   ASSERT_EQ(ListAll(L"SELECT * FROM Win32_Service", false, &rows), Status::Ok());
   SC_HANDLE scm = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
   ASSERT_NE(scm, nullptr);
