@@ -6,20 +6,15 @@ namespace vantrel::testing {
 namespace {
 
 FakeRegValue* Value(FakeRegistry::Node* node, const std::wstring& name) {
-  for (auto& [n, v] : node->values)
-    if (EqualsIgnoringAsciiCase(n, name)) return &v;
-  return nullptr;
-}
-
-void Put(FakeRegistry::Node* node, const std::wstring& name, FakeRegValue value) {
-  if (FakeRegValue* v = Value(node, name))
-    *v = std::move(value);
-  else
-    node->values.emplace_back(name, std::move(value));
+  auto found = node->values.find(name);
+  return found == node->values.end() ? nullptr : &found->second;
 }
 
 // An injected failure; "yield nothing" is a success that fills nothing.
 Status Injected(int32_t e) { return Status(e == FakeRegistry::kYieldNothing ? 0 : e); }
+
+Status OpenNode(FakeRegistry& registry, FakeRegistry::Node* node,
+                std::unique_ptr<RegistryKey>* key);
 
 class FakeKey : public RegistryKey {
  public:
@@ -51,7 +46,7 @@ class FakeKey : public RegistryKey {
   Status SetValue(const std::wstring& name, uint32_t type, const uint8_t* data,
                   uint32_t size) override {
     if (int32_t e = registry_.Hook("SetValue", name)) return Status(e);
-    Put(node_, name, {type, std::vector<uint8_t>(data, data + size)});
+    node_->values[name] = {type, std::vector<uint8_t>(data, data + size)};
     return Status::Ok();
   }
 
@@ -66,11 +61,8 @@ class FakeKey : public RegistryKey {
 
   Status OpenSubKey(const std::wstring& path, std::unique_ptr<RegistryKey>* key) override {
     if (int32_t e = registry_.Hook("OpenSubKey", path, true)) return Injected(e);
-    FakeRegistry::Node* node = registry_.Walk(RegistryRoot::kUsers, path, false, nullptr, node_);
-    if (!node) return Status(win32_error::kFileNotFound);
-    if (node->openDenied) return Status(win32_error::kAccessDenied);
-    *key = std::make_unique<FakeKey>(registry_, node);
-    return Status::Ok();
+    return OpenNode(registry_, registry_.Walk(RegistryRoot::kUsers, path, false, nullptr, node_),
+                    key);
   }
 
  private:
@@ -78,21 +70,21 @@ class FakeKey : public RegistryKey {
   FakeRegistry::Node* node_;
 };
 
+Status OpenNode(FakeRegistry& registry, FakeRegistry::Node* node,
+                std::unique_ptr<RegistryKey>* key) {
+  if (!node) return Status(win32_error::kFileNotFound);
+  if (node->openDenied) return Status(win32_error::kAccessDenied);
+  *key = std::make_unique<FakeKey>(registry, node);
+  return Status::Ok();
+}
+
 }  // namespace
 
 int32_t FakeRegistry::Hook(const char* call, const std::wstring& name, bool mayYieldNothing) {
-  ++callCount;
-  switch (Consult(faultPlan, std::string("registry ") + call)) {
-    case Failure::kNone:
-      break;
-    case Failure::kOutOfMemory:
-      return win32_error::kNotEnoughMemory;
-    case Failure::kEmpty:
-      if (mayYieldNothing) return kYieldNothing;
-      [[fallthrough]];
-    case Failure::kError:
-      return win32_error::kAccessDenied;
-  }
+  const Failure fault = Consult(faultPlan, std::string("registry ") + call);
+  if (fault == Failure::kOutOfMemory) return win32_error::kNotEnoughMemory;
+  if (fault == Failure::kEmpty && mayYieldNothing) return kYieldNothing;
+  if (fault != Failure::kNone) return win32_error::kAccessDenied;
   return failHook ? failHook(call, name) : 0;
 }
 
@@ -123,10 +115,9 @@ FakeRegistry::Node* FakeRegistry::Walk(RegistryRoot root, const std::wstring& pa
 Status FakeRegistry::CreateKey(RegistryRoot root, const std::wstring& path,
                                std::unique_ptr<RegistryKey>* key, bool* openedExisting) {
   if (int32_t e = Hook("CreateKey", path)) return Status(e);
-  Node* existing = Walk(root, path, false);
-  if (existing && existing->openDenied) return Status(win32_error::kAccessDenied);
   bool created = false;
   Node* node = Walk(root, path, true, &created);
+  if (node->openDenied) return Status(win32_error::kAccessDenied);
   if (openedExisting) *openedExisting = !created;
   *key = std::make_unique<FakeKey>(*this, node);
   return Status::Ok();
@@ -135,28 +126,17 @@ Status FakeRegistry::CreateKey(RegistryRoot root, const std::wstring& path,
 Status FakeRegistry::OpenKey(RegistryRoot root, const std::wstring& path,
                              std::unique_ptr<RegistryKey>* key) {
   if (int32_t e = Hook("OpenKey", path, true)) return Injected(e);
-  Node* node = Walk(root, path, false);
-  if (!node) return Status(win32_error::kFileNotFound);
-  if (node->openDenied) return Status(win32_error::kAccessDenied);
-  *key = std::make_unique<FakeKey>(*this, node);
-  return Status::Ok();
+  return OpenNode(*this, Walk(root, path, false), key);
 }
 
 void FakeRegistry::SetRaw(RegistryRoot root, const std::wstring& path, const std::wstring& name,
                           uint32_t type, std::vector<uint8_t> data) {
-  Put(Walk(root, path, true), name, {type, std::move(data)});
+  Walk(root, path, true)->values[name] = {type, std::move(data)};
 }
 
 void FakeRegistry::SetString(RegistryRoot root, const std::wstring& path, const std::wstring& name,
                              const std::wstring& text, uint32_t type) {
   SetRaw(root, path, name, type, WideBytes(text, true));
-}
-
-void FakeRegistry::DeleteValue(RegistryRoot root, const std::wstring& path,
-                               const std::wstring& name) {
-  if (Node* node = Walk(root, path, false))
-    std::erase_if(node->values,
-                  [&](const auto& v) { return EqualsIgnoringAsciiCase(v.first, name); });
 }
 
 std::optional<FakeRegValue> FakeRegistry::GetRaw(RegistryRoot root, const std::wstring& path,

@@ -5,7 +5,9 @@
 // real registry alike (tests/settings/settings_store_cases.h).
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,11 +24,18 @@ struct FakeRegValue {
   std::vector<uint8_t> data;
 };
 
+// Value names compare as the registry compares them.
+struct IgnoringAsciiCase {
+  bool operator()(const std::wstring& a, const std::wstring& b) const {
+    return std::ranges::lexicographical_compare(a, b, {}, AsciiLower, AsciiLower);
+  }
+};
+
 class FakeRegistry : public Registry {
  public:
   struct Node {
     std::wstring name;  // as created (case kept)
-    std::vector<std::pair<std::wstring, FakeRegValue>> values;
+    std::map<std::wstring, FakeRegValue, IgnoringAsciiCase> values;
     std::vector<std::unique_ptr<Node>> children;
     bool openDenied = false;  // opening or creating it fails with kAccessDenied
   };
@@ -42,7 +51,6 @@ class FakeRegistry : public Registry {
               std::vector<uint8_t> data);
   void SetString(RegistryRoot root, const std::wstring& path, const std::wstring& name,
                  const std::wstring& text, uint32_t type = reg_type::kSz);
-  void DeleteValue(RegistryRoot root, const std::wstring& path, const std::wstring& name);
   std::optional<FakeRegValue> GetRaw(RegistryRoot root, const std::wstring& path,
                                      const std::wstring& name);
   std::vector<std::wstring> ValueNames(RegistryRoot root, const std::wstring& path);
@@ -59,7 +67,6 @@ class FakeRegistry : public Registry {
   // The faultPlan's kEmpty, for the calls that may succeed yielding nothing.
   static constexpr int32_t kYieldNothing = -1;
   int32_t Hook(const char* call, const std::wstring& name, bool mayYieldNothing = false);
-  int callCount = 0;  // port calls made (the benchmark's count of platform calls)
 
   // The key at `path` below `from` (a root when null); missing keys are made
   // when `create` is set (and `*created` tells), else the result is null.

@@ -8,15 +8,6 @@ constexpr Status kServiceDoesNotExist{1060};
 constexpr Status kAlreadyRunning{1056};
 constexpr Status kNotActive{1062};
 
-// The right a service handle needs for a control code, as the manager
-// checks it.
-uint32_t ControlAccess(uint32_t code) {
-  return code == 1   ? scm_access::kServiceStop
-         : code <= 3 ? scm_access::kServicePauseContinue
-         : code == 4 ? scm_access::kServiceInterrogate
-                     : scm_access::kServiceUserDefinedControl;
-}
-
 // The manager and the service alike: each counts itself among the open
 // handles while it lives. A service handle allows only what it was opened
 // for (GENERIC_READ includes querying the status).
@@ -29,7 +20,6 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
 
   Status OpenByName(const std::wstring& name, uint32_t access,
                     std::unique_ptr<ServiceHandle>* service) override {
-    scm_.opens.push_back({name, access});
     if (!scm_.installed || name != L"Vantrel") return kServiceDoesNotExist;
     if (access & scm_.deniedServiceAccess) return kAccessDenied;
     *service = std::make_unique<FakeHandle>(scm_, access);
@@ -60,7 +50,8 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
   Status Control(uint32_t code, ServiceStatus* status) override {
     scm_.controlsSent.push_back(code);
     *status = ServiceStatus{0x10, scm_.state};
-    if (!Allows(ControlAccess(code))) return kAccessDenied;
+    // The only control sent is user-defined (a reload).
+    if (!Allows(scm_access::kServiceUserDefinedControl)) return kAccessDenied;
     return scm_.state == service_state::kRunning ? Status::Ok() : kNotActive;
   }
 
@@ -92,7 +83,6 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
 }  // namespace
 
 Status FakeServiceManager::Open(uint32_t access, std::unique_ptr<ServiceManagerHandle>* manager) {
-  opens.push_back({L"", access});
   if (managerOpenFails) return kAccessDenied;
   *manager = std::make_unique<FakeHandle>(*this, access);
   return Status::Ok();

@@ -1,8 +1,8 @@
 // An in-memory Service Control Manager holding the one service the
 // configuration program talks to: installed or not, its state, a start
 // that reaches RUNNING after a number of status queries (or never), access
-// refusals, and a record of access masks, starts, controls, failure actions
-// and open handles.
+// refusals, and a record of starts, controls, failure actions and open
+// handles.
 #pragma once
 
 #include <cstdint>
@@ -16,11 +16,6 @@ namespace vantrel::testing {
 
 class FakeServiceManager : public ServiceManager {
  public:
-  struct OpenRecord {
-    std::wstring name;  // empty for the manager
-    uint32_t access = 0;
-  };
-
   Status Open(uint32_t access, std::unique_ptr<ServiceManagerHandle>* manager) override;
 
   bool installed = true;  // as "Vantrel"
@@ -37,7 +32,6 @@ class FakeServiceManager : public ServiceManager {
   int pendingQueries = 0;
 
   // Record.
-  std::vector<OpenRecord> opens;  // managers and services, in order
   int startRequests = 0;
   int statusQueries = 0;
   std::vector<uint32_t> controlsSent;

@@ -1,45 +1,59 @@
 #include "tests/settings/settings_store_cases.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "settings/settings.h"
 #include "tests/fakes/fake_registry.h"
 
 namespace vantrel::testing {
-
-constexpr auto kHklm = RegistryRoot::kLocalMachine;
-
-void SettingsStoreTest::Put(const wchar_t* name, uint32_t type, const Bytes& data) {
-  std::unique_ptr<RegistryKey> key;
-  ASSERT_TRUE(registry().CreateKey(kHklm, kSettingsKeyPath, &key, nullptr).ok());
-  ASSERT_TRUE(key->SetValue(name, type, data.data(), static_cast<uint32_t>(data.size())).ok());
-}
-
-SettingsStoreTest::Stored SettingsStoreTest::Get(const wchar_t* name) {
-  std::unique_ptr<RegistryKey> key;
-  Stored stored{reg_type::kNone, {}};
-  uint32_t size = 0;
-  if (registry().OpenKey(kHklm, kSettingsKeyPath, &key).ok() &&
-      key->QueryValueInfo(name, &stored.type, &size).ok()) {
-    EXPECT_TRUE(key->QueryValue(name, size, &stored.type, &stored.data).ok()) << name;
-  }
-  return stored;
-}
-
 namespace {
 
+constexpr auto kHklm = RegistryRoot::kLocalMachine;
 using Bytes = std::vector<uint8_t>;
+struct Stored {
+  uint32_t type;
+  Bytes data;
+  bool operator==(const Stored&) const = default;
+};
 
-TEST_P(SettingsStoreTest, NoKeyKeepsDefaultsAndCreatesItEmptyThenTheSuffixFallsBack) {
-  Settings fresh(registry());
-  EXPECT_EQ(fresh.NamingFormat + L"|" + fresh.RenameRegex + L"|" + fresh.AppendToDuplicates,
+// Values are written and read through the port itself, so both registries
+// take the same calls.
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  void Put(const wchar_t* name, uint32_t type, const Bytes& data) {
+    std::unique_ptr<RegistryKey> key;
+    ASSERT_TRUE(registry->CreateKey(kHklm, kSettingsKeyPath, &key, nullptr).ok());
+    ASSERT_TRUE(key->SetValue(name, type, data.data(), static_cast<uint32_t>(data.size())).ok());
+  }
+  Stored Get(const wchar_t* name) {  // {kNone, {}} when absent
+    std::unique_ptr<RegistryKey> key;
+    Stored stored{reg_type::kNone, {}};
+    uint32_t size = 0;
+    if (registry->OpenKey(kHklm, kSettingsKeyPath, &key).ok() &&
+        key->QueryValueInfo(name, &stored.type, &size).ok()) {
+      EXPECT_TRUE(key->QueryValue(name, size, &stored.type, &stored.data).ok()) << name;
+    }
+    return stored;
+  }
+
+  std::unique_ptr<Registry> registry = MakeSettingsRegistry();
+};
+
+// Missing values: a string keeps its field (AppendToDuplicates falls back
+// to its suffix once the key exists), a list is emptied.
+TEST_F(SettingsStoreTest, NoKeyKeepsDefaultsAndCreatesItEmptyThenMissingValuesFallBack) {
+  Settings s(*registry);
+  EXPECT_EQ(s.NamingFormat + L"|" + s.RenameRegex + L"|" + s.AppendToDuplicates,
             L"|in [Ss]ession [0-9]+|");
-  EXPECT_TRUE(!fresh.OnlyRenTS && !fresh.DeleteDuplicates && !fresh.OnlyUseRegex &&
-              fresh.StripParens && fresh.DoNotRenList.empty());
-  std::unique_ptr<RegistryKey> key;
-  EXPECT_TRUE(registry().OpenKey(kHklm, kSettingsKeyPath, &key).ok());
+  EXPECT_TRUE(!s.OnlyRenTS && !s.DeleteDuplicates && !s.OnlyUseRegex && s.StripParens);
   EXPECT_EQ(Get(L"AppendToDuplicates").type, reg_type::kNone);
-  EXPECT_EQ(Settings(registry()).AppendToDuplicates, L" - Duplicate");  // key present, empty
+  s.NamingFormat = L"held";
+  s.DoNotRenList = {L"old"};
+  s.Load();
+  EXPECT_EQ(s.NamingFormat + L"|" + s.AppendToDuplicates, L"held| - Duplicate");
+  EXPECT_TRUE(s.DoNotRenList.empty());
 }
 
 // The field a value loads into, as text: a string as it is, a boolean as 0
@@ -55,9 +69,8 @@ std::wstring Field(const Settings& s, const std::wstring& name) {
 
 // What each shape of stored value loads as. Before each load the string
 // field holds "old", the boolean false and the list "old": a string that
-// cannot be taken keeps its field (AppendToDuplicates falls back to its
-// suffix), a list is emptied first.
-TEST_P(SettingsStoreTest, EachFieldTakesOnlyItsTypeWithinItsBuffer) {
+// cannot be taken keeps its field, a list is emptied first.
+TEST_F(SettingsStoreTest, EachFieldTakesOnlyItsTypeWithinItsBuffer) {
   const std::wstring n1023(1023, L'n'), n1024(1024, L'n'), big(12000, L'd');
   Bytes oddBig = WideBytes(L"x" + std::wstring(1, L'\0') + big + L"!", false);
   oddBig.pop_back();  // odd size, no final NULs, past the 10 240-unit save buffer
@@ -70,52 +83,34 @@ TEST_P(SettingsStoreTest, EachFieldTakesOnlyItsTypeWithinItsBuffer) {
       {L"NamingFormat", reg_type::kSz, WideBytes(n1023, true), n1023},
       {L"NamingFormat", reg_type::kSz, WideBytes(n1024, true), L"old"},  // past the buffer
       {L"NamingFormat", reg_type::kSz, WideBytes(n1024, false), n1024},  // fits without NUL
-      {L"NamingFormat", reg_type::kSz, WideBytes(L"Office", false), L"Office"},
-      {L"NamingFormat", reg_type::kSz, WideBytes(std::wstring(L"ab\0cd", 5), true), L"ab"},
-      {L"NamingFormat", reg_type::kSz, {'a', 0, 'b', 0, 'c'}, L"ab"},  // half a unit
+      {L"NamingFormat", reg_type::kSz, {'a', 0, 'b', 0, 'c'}, L"ab"},    // half a unit
       {L"NamingFormat", reg_type::kSz, {0x3D, 0xD8, 0x00, 0xDE, 0x21, 0, 0, 0}, L"\U0001F600!"},
       {L"NamingFormat", reg_type::kSz, {0x3D, 0xD8, 0x41, 0}, {wchar_t(0xD83D), L'A'}},
       {L"NamingFormat", reg_type::kExpandSz, WideBytes(L"%TEMP%", true), L"old"},
-      {L"NamingFormat", reg_type::kDword, {1, 0, 0, 0}, L"old"},
       {L"AppendToDuplicates", reg_type::kSz, WideBytes(L" (2)", true), L" (2)"},
-      {L"AppendToDuplicates", reg_type::kExpandSz, WideBytes(L" (2)", true), L" - Duplicate"},
       {L"OnlyRenTS", reg_type::kDword, {7, 0, 0, 0}, L"1"},
       {L"OnlyRenTS", reg_type::kDword, {0, 0, 0, 0x80}, L"1"},
-      {L"OnlyRenTS", reg_type::kSz, WideBytes(L"1", true), L"0"},
       {L"OnlyRenTS", reg_type::kBinary, {1, 0, 0, 0}, L"0"},
       {L"OnlyRenTS", reg_type::kDword, {1, 0, 0, 0, 0, 0, 0, 0}, L"0"},  // past 4 bytes
       {L"DoNotRenList", reg_type::kMultiSz,
        WideBytes(std::wstring(L"\0\0one\0\0three\0\0", 14), false), L"one|three|"},
-      {L"DoNotRenList", reg_type::kMultiSz, WideBytes(std::wstring(L"one\0two", 7), false),
-       L"one|two|"},
       {L"DoNotRenList", reg_type::kMultiSz, {'a', 0, 'b', 0, 0, 0, 'c', 0, 'd'}, L"ab|c|"},
-      {L"DoNotRenList", reg_type::kMultiSz, WideBytes(std::wstring(L"\U00010348\0", 2), true),
-       L"\U00010348|"},
       {L"DoNotRenList", reg_type::kMultiSz, oddBig, L"x|" + big + L"|"},
-      {L"DoNotRenList", reg_type::kMultiSz, {0, 0}, L""},
       {L"DoNotRenList", reg_type::kSz, WideBytes(L"not a list", true), L""},
   };
   for (const auto& c : cases) {
     Put(c.name, c.type, c.data);
-    Settings s(registry());
+    Settings s(*registry);
     s.NamingFormat = L"old";
     s.OnlyRenTS = false;
     s.DoNotRenList = {L"old"};
     s.Load();
     EXPECT_EQ(Field(s, c.name), c.expected) << c.name << " " << c.type << "/" << c.data.size();
   }
-  // Missing values: the string keeps its field, the list empties.
-  Delete(L"NamingFormat");
-  Delete(L"DoNotRenList");
-  Settings s(registry());
-  s.NamingFormat = L"held";
-  s.DoNotRenList = {L"old"};
-  s.Load();
-  EXPECT_EQ(s.NamingFormat + L"/" + Field(s, L"DoNotRenList"), L"held/");
 }
 
-TEST_P(SettingsStoreTest, SaveWritesEveryValueAndListsOfAnyLength) {
-  Settings saved(registry());
+TEST_F(SettingsStoreTest, SaveWritesEveryValueAndListsOfAnyLength) {
+  Settings saved(*registry);
   saved.NamingFormat = L"\U0001F5A8x";
   saved.OnlyRenTS = true;
   // An empty entry is written (the next load drops it); an entry ends at its
@@ -136,7 +131,7 @@ TEST_P(SettingsStoreTest, SaveWritesEveryValueAndListsOfAnyLength) {
   };
   for (const auto& [name, stored] : expected) EXPECT_EQ(Get(name), stored) << name;
   EXPECT_EQ(Get(L"NamingFormatList").data.size(), (40 * 301 + 1) * 2u);
-  EXPECT_EQ(Settings(registry()).NamingFormatList, saved.NamingFormatList);
+  EXPECT_EQ(Settings(*registry).NamingFormatList, saved.NamingFormatList);
 
   saved.NamingFormatList.clear();
   saved.Save();

@@ -51,8 +51,7 @@ class ScratchRegistryRoot {
   }
   ~ScratchRegistryRoot() {
     ::RegOverridePredefKey(predefined_, nullptr);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-    ::RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());  // the key itself too
     ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantrel test scratch");
   }
   ScratchRegistryRoot(const ScratchRegistryRoot&) = delete;
