@@ -12,9 +12,9 @@
 using namespace vantrel;
 using namespace vantrel::testing;
 
-// Field 0: the status (decimal). Field 1: the failing step (first byte,
-// mod 5), the piece it fails at (second) and 'y' to accept the offer
-// (third). Further fields: the body as the availability queries report it.
+// Field 0: the status (decimal). Field 1: the port call that fails (first
+// byte less one, none for 0) and 'y' to accept the offer (third byte).
+// Further fields: the body as the availability queries report it.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> fields = Fields(data, size);
   fields.resize(std::max<size_t>(fields.size(), 2));
@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FakeHttp& http = program.http;
   http.status = static_cast<uint32_t>(std::strtoul(fields[0].c_str(), nullptr, 10));
   const std::string control = fields[1] + "   ";
-  http.failAt = static_cast<FakeHttp::Step>(static_cast<uint8_t>(control[0]) % 5);
-  http.failAtPiece = static_cast<uint8_t>(control[1]) % 8;
+  http.failAtCall = static_cast<uint8_t>(control[0]) - 1;
   if (control[2] == 'y') replies.answers.push_back(dialog_value::kIdYes);
   http.pieces.assign(fields.begin() + 2, fields.end());
 

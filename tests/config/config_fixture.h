@@ -32,22 +32,15 @@ class ConfigTest : public ::testing::Test, protected DialogHolder, protected Fak
   ConfigTest() : FakeConfigProgram(dialog) { ResetFormSettingsForTesting(); }
   ~ConfigTest() override { ResetFormSettingsForTesting(); }
 
-  // The in-memory dialog's own state, for the cases only it can stage.
-  FakeDialog& fake() { return static_cast<FakeDialog&>(dialog); }
-
   // What the registry holds now, read as the service would.
   Settings Stored() { return Settings(registry); }
-  void StoreString(const wchar_t* name, const std::wstring& text) {
-    registry.SetString(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, text);
-  }
-  void StoreBool(const wchar_t* name, bool value) {
-    registry.SetRaw(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, reg_type::kDword,
-                    {value, 0, 0, 0});
-  }
   void StoreList(const wchar_t* name, const Strings& list) {
     registry.SetRaw(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, reg_type::kMultiSz,
                     EncodeMultiSz(list));
   }
+
+  // The in-memory dialog's own state, for the cases only it can stage.
+  FakeDialog& fake() { return static_cast<FakeDialog&>(dialog); }
 
   void OpenDialog() { OpenForm(ports); }
   // A person's click: an auto check box toggles and an auto radio button
@@ -65,9 +58,7 @@ class ConfigTest : public ::testing::Test, protected DialogHolder, protected Fak
   // edits quoted, "-" before a disabled one.
   std::wstring Form() {
     auto check = [this](int id) { return std::wstring(dialog.IsChecked(id) ? L"1 " : L"0 "); };
-    auto edit = [this](int id) {
-      return (dialog.IsEnabled(id) ? L"'" : L"-'") + Text(id) + L"' ";
-    };
+    auto edit = [this](int id) { return (dialog.IsEnabled(id) ? L"'" : L"-'") + Text(id) + L"' "; };
     return L"ts " + check(IDC_ONLY_TS_PORT) + L"del " + check(IDC_DELETE_DUPLICATES) + L"app " +
            check(IDC_APPEND_DUPLICATES) + edit(IDC_SUFFIX_EDIT) + L"strip " +
            check(IDC_STRIP_PARENS) + L"regex " + check(IDC_USE_REGEX) + edit(IDC_REGEX_EDIT);

@@ -11,15 +11,13 @@
 
 namespace vantrel::testing {
 
-// The program's version resource as windres builds it: only the US-English
-// string table; an empty version stands for a program without one.
+// The program's US-English ProductVersion; an empty one stands for a
+// program without one. (The real resource and its path are read under Wine.)
 class FakeVersionInfo : public VersionInfo {
  public:
-  Status QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) override {
-    if (subBlock != L"\\StringFileInfo\\040904b0\\ProductVersion" || productVersion.empty())
-      return Status(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
+  Status QueryOwnStringValue(const std::wstring&, std::wstring* value) override {
     *value = productVersion;
-    return Status::Ok();
+    return productVersion.empty() ? Status(1813) : Status::Ok();  // RESOURCE_TYPE_NOT_FOUND
   }
   std::wstring productVersion = L"3.1.0.0";
 };

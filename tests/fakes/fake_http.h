@@ -1,6 +1,5 @@
-// A scripted WinHTTP: one reply (status code and body pieces) and a failure
-// at a chosen step of the exchange, with a record of what was asked and of
-// the handles still open.
+// A scripted WinHTTP: one reply (status code and body pieces), one port call
+// that fails, and a count of the handles still open.
 #pragma once
 
 #include <cstdint>
@@ -13,31 +12,74 @@ namespace vantrel::testing {
 
 class FakeHttp : public Http {
  public:
-  enum class Step {
-    kNone,
-    kOpen,
-    kReceiveResponse,
-    kQueryDataAvailable,  // at the piece `failAtPiece`
-    kReadData,            // at the piece `failAtPiece`
-  };
+  Status Open(const std::wstring&, std::unique_ptr<HttpSession>* session) override {
+    return Call([&] { *session = std::make_unique<Handle>(*this); });
+  }
 
-  Status Open(const std::wstring& userAgent, std::unique_ptr<HttpSession>* session) override;
-
-  // The reply. Each piece is what one availability query reports; a read
-  // takes at most the rest of the current piece.
   uint32_t status = 200;
+  // Each piece is what one availability query reports; a read takes at most
+  // the rest of the current piece.
   std::vector<std::string> pieces;
-  Step failAt = Step::kNone;
-  size_t failAtPiece = 0;
-
-  // Record.
-  std::wstring userAgent, host, method, objectName;
-  uint16_t port = 0;
+  // The call that fails, counted from 0 over every port call in order: Open,
+  // Connect, OpenRequest, Send, ReceiveResponse, QueryStatusCode, then
+  // QueryDataAvailable and ReadData in turn. Negative: none.
+  int failAtCall = -1;
   int openHandles = 0;
 
-  bool Fails(Step step, size_t piece = 0) const {
-    return failAt == step && (step < Step::kQueryDataAvailable || piece == failAtPiece);
+ private:
+  // Counts the call and, unless it is the failing one, does `body`.
+  template <typename Body>
+  Status Call(Body body) {
+    if (calls_++ == failAtCall) return Status(12002);  // ERROR_WINHTTP_TIMEOUT
+    body();
+    return Status::Ok();
   }
+
+  // The session, the connection and the request alike: each counts itself
+  // among the open handles while it lives.
+  class Handle : public HttpSession, public HttpConnection, public HttpRequest {
+   public:
+    explicit Handle(FakeHttp& http) : http_(http) { ++http_.openHandles; }
+    ~Handle() override { --http_.openHandles; }
+
+    Status Connect(const std::wstring&, uint16_t, std::unique_ptr<HttpConnection>* c) override {
+      return http_.Call([&] { *c = std::make_unique<Handle>(http_); });
+    }
+    Status OpenRequest(const std::wstring&, const std::wstring&,
+                       std::unique_ptr<HttpRequest>* request) override {
+      return http_.Call([&] { *request = std::make_unique<Handle>(http_); });
+    }
+    Status Send() override {
+      return http_.Call([] {});
+    }
+    Status ReceiveResponse() override {
+      return http_.Call([] {});
+    }
+    Status QueryStatusCode(uint32_t* status) override {
+      return http_.Call([&] { *status = http_.status; });
+    }
+    Status QueryDataAvailable(uint32_t* bytes) override {
+      return http_.Call([&] { *bytes = static_cast<uint32_t>(Rest().size()); });
+    }
+    Status ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
+      return http_.Call([&] {
+        const std::string taken = Rest().substr(0, capacity);
+        data->insert(data->end(), taken.begin(), taken.end());
+        *bytesRead = static_cast<uint32_t>(taken.size());
+        offset_ += taken.size();
+        if (piece_ < http_.pieces.size() && Rest().empty()) ++piece_, offset_ = 0;
+      });
+    }
+
+   private:
+    std::string Rest() const {
+      return piece_ < http_.pieces.size() ? http_.pieces[piece_].substr(offset_) : std::string();
+    }
+    FakeHttp& http_;
+    size_t piece_ = 0, offset_ = 0;
+  };
+
+  int calls_ = 0;
 };
 
 }  // namespace vantrel::testing

@@ -5,13 +5,10 @@
 // Apply against a registered service, and the live dialog held open for
 // scripts/config-screenshot.sh. The form itself is tested in-process over the
 // same template (the tests of tests/config linked into this program).
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "config/dialog_ids.h"
@@ -31,8 +28,7 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 15000, &result))
-    return -1;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 15000, &result)) return -1;
   return static_cast<LRESULT>(result);
 }
 
@@ -140,26 +136,12 @@ TEST_F(DialogTest, DISABLED_HeldOpenForAScreenshot) {
   EXPECT_EQ(Close(), 0u);
 }
 
-// "Loading configuration" lines in the running service's UTF-16LE log; -1
-// without one.
-int CountReloads() {
-  std::ifstream in("C:\\windows\\Vantrel Log.txt", std::ios::binary);
-  if (!in) return -1;
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::string needle;
-  for (char c : std::string("Loading configuration")) needle += {c, '\0'};
-  int count = 0;
-  for (size_t at = 0; (at = bytes.find(needle, at)) != std::string::npos; ++at) ++count;
-  return count;
-}
-
-// Apply saves, starts the service when it is not running, and sends the
-// reload control: a running service started "withlog" logs a reload.
+// Apply saves and leaves the service running, started when it was not.
+// The reload it asks for is counted in the service's log by
+// tests/wine/e2e/config.sh.
 TEST_F(DialogTest, DISABLED_ApplyStartsTheServiceAndMakesItReload) {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
   ASSERT_TRUE(Open());
-  const bool wasRunning = WaitForStatus(L"Service Status: Running", 1500);
-  const int reloads = CountReloads();
   Click(IDC_ONLY_TS_PORT);
   Click(IDC_APPLY_CHANGES);
   DWORD onlyRenTs = 0, size = sizeof(onlyRenTs);
@@ -168,11 +150,6 @@ TEST_F(DialogTest, DISABLED_ApplyStartsTheServiceAndMakesItReload) {
             ERROR_SUCCESS);
   EXPECT_EQ(onlyRenTs, 1u);
   EXPECT_TRUE(WaitForStatus(L"Service Status: Running", 3000));
-  if (wasRunning) {
-    ASSERT_GE(reloads, 0) << "the service runs without its log";
-    EXPECT_TRUE(WaitUntil([&] { return CountReloads() == reloads + 1; }, 5000))
-        << "reloads before: " << reloads << ", now: " << CountReloads();
-  }
   EXPECT_EQ(Close(), 0u);
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
 }

@@ -19,9 +19,9 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG;
 }
 
-class RealDialog : public DialogControlsWin32 {
+class RealDialog : public ScriptedPerson<DialogControlsWin32> {
  public:
-  explicit RealDialog(UserReplies& replies) : replies_(replies) {
+  explicit RealDialog(UserReplies& replies) : ScriptedPerson(replies) {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                                       ICC_USEREX_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&classes);
@@ -32,15 +32,7 @@ class RealDialog : public DialogControlsWin32 {
   }
   ~RealDialog() override { DestroyWindow(window_); }
 
-  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
-                     uint32_t type) override {
-    return replies_.Answer(text, caption, type);
-  }
-  void OpenUrl(const std::wstring& url) override { replies_.openedUrls.push_back(url); }
-  void EndDialog(intptr_t result) override { replies_.endDialogResults.push_back(result); }
-
  private:
-  UserReplies& replies_;
   HWND window_ = nullptr;
 };
 
