@@ -121,7 +121,6 @@ class FakeDialog : public ScriptedPerson<DialogControls> {
   int ListFindItem(int id, int, const std::wstring& text) override { return Find(lists[id], text); }
   int ListInsertItem(int id, int index, const std::wstring& text) override {
     std::vector<Item>& items = lists[id];
-    if (index < 0) return -1;
     const size_t at = std::min(static_cast<size_t>(index), items.size());
     items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), Item{text, 0});
     return static_cast<int>(at);
