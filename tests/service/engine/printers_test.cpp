@@ -68,12 +68,14 @@ class PrintersTest : public ::testing::Test {
   }
 
   // Another printer holds alice's name; its driver is excluded, so it is
-  // not listed.
-  std::function<void()> Clash(bool deleting, std::function<void()> more = nullptr) {
-    return [this, deleting, more] {
+  // not listed. Without the spooler's redirected mark it is one of the
+  // server's own, whatever its port.
+  std::function<void()> Clash(bool deleting, std::function<void()> more = nullptr,
+                              uint32_t attributes = kPrinterAttributeTs) {
+    return [this, deleting, more, attributes] {
       settings().DoNotRenList = {L"Holder"};
       settings().DeleteDuplicates = deleting;
-      server->wmi.AddPrinter(kHpAlice, L"Holder", L"TS009");
+      server->wmi.printers.Add({kHpAlice, L"Holder", L"TS009", attributes});
       if (more) more();
     };
   }
@@ -345,6 +347,10 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
       {FailRename(1, RenameResult::kPrepare, Status(hresult::kWbemNotFound)),
        L"Could not prepare the parameters of the rename method.  hr: 0x80041002\n",
        {kHp3, kCanonBob}},
+      {Clash(true, nullptr, 0),
+       L"The printer named " + kHpAlice +
+           L" is not a redirected printer on a TS port, so it is not deleted\n",
+       {kHpAlice, kHp3, kCanonBob}},
       {Clash(true, FailRename(2, RenameResult::kDone, Status::Ok(), 5)),
        L"Failed to rename the printer after deletion because of error 5\n",
        {kHp3, kCanonBob}},
