@@ -26,8 +26,7 @@ class FakeKey : public RegistryKey {
     if (int32_t e = registry_.Hook("QueryValue", name, true)) return Injected(e);
     const FakeRegValue* v = Value(node_, name);
     if (!v) return Status(win32_error::kFileNotFound);
-    if (type) *type = v->type;
-    if (!data) return Status::Ok();
+    *type = v->type;
     data->clear();
     if (v->data.size() > capacity) return Status(win32_error::kMoreData);
     *data = v->data;
@@ -144,13 +143,6 @@ std::optional<FakeRegValue> FakeRegistry::GetRaw(RegistryRoot root, const std::w
   Node* node = Walk(root, path, false);
   const FakeRegValue* v = node ? Value(node, name) : nullptr;
   return v ? std::optional(*v) : std::nullopt;
-}
-
-std::vector<std::wstring> FakeRegistry::ValueNames(RegistryRoot root, const std::wstring& path) {
-  std::vector<std::wstring> names;
-  if (Node* node = Walk(root, path, false))
-    for (const auto& v : node->values) names.push_back(v.first);
-  return names;
 }
 
 }  // namespace vantrel::testing

@@ -53,7 +53,6 @@ class FakeRegistry : public Registry {
                  const std::wstring& text, uint32_t type = reg_type::kSz);
   std::optional<FakeRegValue> GetRaw(RegistryRoot root, const std::wstring& path,
                                      const std::wstring& name);
-  std::vector<std::wstring> ValueNames(RegistryRoot root, const std::wstring& path);
   void DenyOpen(RegistryRoot root, const std::wstring& path, bool deny = true) {
     Walk(root, path, true)->openDenied = deny;
   }

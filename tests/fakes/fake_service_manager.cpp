@@ -5,8 +5,6 @@ namespace {
 
 constexpr Status kAccessDenied{win32_error::kAccessDenied};
 constexpr Status kServiceDoesNotExist{1060};
-constexpr Status kAlreadyRunning{1056};
-constexpr Status kNotActive{1062};
 
 // The manager and the service alike: each counts itself among the open
 // handles while it lives. A service handle allows only what it was opened
@@ -27,7 +25,6 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
   }
 
   Status QueryStatus(ServiceStatus* status) override {
-    ++scm_.statusQueries;
     if (scm_.queryFails || !Allows(scm_access::kServiceQueryStatus | scm_access::kGenericRead))
       return kAccessDenied;
     if (scm_.state == service_state::kStartPending && scm_.queriesUntilRunning >= 0 &&
@@ -41,7 +38,7 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
   Status Start(const std::vector<std::wstring>&) override {
     ++scm_.startRequests;
     if (scm_.startRefused || !Allows(scm_access::kServiceStart)) return kAccessDenied;
-    if (scm_.state != service_state::kStopped) return kAlreadyRunning;
+    if (scm_.state != service_state::kStopped) return Status(1056);  // already running
     scm_.state = service_state::kStartPending;
     scm_.pendingQueries = 0;
     return Status::Ok();
@@ -52,7 +49,7 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
     *status = ServiceStatus{0x10, scm_.state};
     // The only control sent is user-defined (a reload).
     if (!Allows(scm_access::kServiceUserDefinedControl)) return kAccessDenied;
-    return scm_.state == service_state::kRunning ? Status::Ok() : kNotActive;
+    return scm_.state == service_state::kRunning ? Status::Ok() : Status(1062);  // not active
   }
 
   Status SetFailureActions(const FailureActions& actions) override {

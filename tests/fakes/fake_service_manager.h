@@ -33,7 +33,6 @@ class FakeServiceManager : public ServiceManager {
 
   // Record.
   int startRequests = 0;
-  int statusQueries = 0;
   std::vector<uint32_t> controlsSent;
   std::optional<FailureActions> failureActions;  // as last set
   std::optional<bool> failureActionsOnErrorExit;
