@@ -12,47 +12,14 @@
 #include "platform/win32/scoped_handle.h"
 
 namespace vantrel::win32 {
-namespace traits {
 
-template <typename T>
-struct GdiObject {
-  using Handle = T;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DeleteObject(h); }
-};
-
-struct Icon {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DestroyIcon(h); }
-};
-
-struct GlobalMemory {
-  using Handle = HGLOBAL;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::GlobalFree(h); }
-};
-
+using unique_hfont = GenericScopedHandle<traits::NullIsNone<HFONT, &::DeleteObject>>;
+using unique_hbitmap = GenericScopedHandle<traits::NullIsNone<HBITMAP, &::DeleteObject>>;
+using unique_hicon = GenericScopedHandle<traits::NullIsNone<HICON, &::DestroyIcon>>;
+using unique_hglobal = GenericScopedHandle<traits::NullIsNone<HGLOBAL, &::GlobalFree>>;
 // A GlobalLock held on a block: closing unlocks it.
-struct GlobalLock {
-  using Handle = HGLOBAL;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::GlobalUnlock(h); }
-};
-
-struct GdiplusImage {
-  using Handle = Gdiplus::GpBitmap*;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { Gdiplus::DllExports::GdipDisposeImage(h); }
-};
-
-}  // namespace traits
-
-using unique_hfont = GenericScopedHandle<traits::GdiObject<HFONT>>;
-using unique_hbitmap = GenericScopedHandle<traits::GdiObject<HBITMAP>>;
-using unique_hicon = GenericScopedHandle<traits::Icon>;
-using unique_hglobal = GenericScopedHandle<traits::GlobalMemory>;
-using unique_hglobal_locked = GenericScopedHandle<traits::GlobalLock>;
-using unique_gdiplus_bitmap = GenericScopedHandle<traits::GdiplusImage>;
+using unique_hglobal_locked = GenericScopedHandle<traits::NullIsNone<HGLOBAL, &::GlobalUnlock>>;
+using unique_gdiplus_bitmap = GenericScopedHandle<
+    traits::NullIsNone<Gdiplus::GpBitmap*, &Gdiplus::DllExports::GdipDisposeImage>>;
 
 }  // namespace vantrel::win32
