@@ -45,6 +45,7 @@ class BenchServer : public TerminalServices,
     if (user == users.end()) return Status(7022);  // ERROR_CTX_WINSTATION_NOT_FOUND
     *text = infoClass == WtsInfoClass::kUserName     ? user->second.name
             : infoClass == WtsInfoClass::kClientName ? L"CLIENT"
+            : infoClass == WtsInfoClass::kDomainName ? L"BENCH"
                                                      : L"";
     return Status::Ok();
   }
@@ -57,29 +58,15 @@ class BenchServer : public TerminalServices,
     return Status::Ok();
   }
 
-  // The SID's bytes are its string form's characters.
-  Status LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize, wchar_t*,
-                   uint32_t* domainChars) override {
+  Status LookUpUserSid(const std::wstring& domain, const std::wstring& name,
+                       std::wstring* sid) override {
     ++calls;
     for (const auto& [session, user] : users) {
-      if (user.name != name) continue;
-      const uint32_t needed = static_cast<uint32_t>(user.sid.size() * sizeof(wchar_t));
-      if (*sidSize < needed || *domainChars < 1) {
-        *sidSize = needed;
-        *domainChars = 1;
-        return Status(win32_error::kInsufficientBuffer);
-      }
-      std::memcpy(sid, user.sid.data(), needed);
-      *sidSize = needed;
-      *domainChars = 0;
+      if (user.name != name || domain != L"BENCH") continue;
+      *sid = user.sid;
       return Status::Ok();
     }
     return Status(win32_error::kNoneMapped);
-  }
-  Status SidToText(const std::vector<uint8_t>& sid, std::wstring* text) override {
-    ++calls;
-    text->assign(reinterpret_cast<const wchar_t*>(sid.data()), sid.size() / sizeof(wchar_t));
-    return Status::Ok();
   }
 
   // No printer is held under a wanted name, so the spooler is never asked

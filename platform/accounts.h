@@ -15,15 +15,14 @@ class Accounts {
  public:
   virtual ~Accounts() = default;
 
-  // LookupAccountNameW(nullptr, name, sid, &sidSize, domain, &domainChars,
-  // &use). `sid` holds `*sidSize` bytes and `domain` `*domainChars` units on
-  // entry; on ERROR_INSUFFICIENT_BUFFER the two sizes report what is needed.
-  virtual Status LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
-                           wchar_t* domain, uint32_t* domainChars) = 0;
-
-  // ConvertSidToStringSidW. Bytes that are no whole SID give
-  // ERROR_INVALID_SID; `*text` is untouched on failure.
-  virtual Status SidToText(const std::vector<uint8_t>& sid, std::wstring* text) = 0;
+  // The SID, as text ("S-1-5-21-..."), of the user account `domain\user`:
+  // LookupAccountNameW(nullptr, "domain\user", ...) with its buffers grown
+  // once if it asks, then ConvertSidToStringSidW. The name is always
+  // qualified: a bare one would find a local account of the same name first.
+  // An account that is not a user's (a group, an alias, a computer) is
+  // ERROR_NONE_MAPPED, like an unknown name. `*sid` is untouched on failure.
+  virtual Status LookUpUserSid(const std::wstring& domain, const std::wstring& user,
+                               std::wstring* sid) = 0;
 };
 
 // SendNotifyMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, (LPARAM)area):

@@ -28,6 +28,7 @@ inline constexpr int32_t kAssertionFailure = 668;
 inline constexpr int32_t kExceptionInService = 1064;
 inline constexpr int32_t kNoneMapped = 1332;
 inline constexpr int32_t kInvalidSid = 1337;
+inline constexpr int32_t kCtxWinStationNotFound = 7022;
 }  // namespace win32_error
 
 // The HRESULTs the programs name.

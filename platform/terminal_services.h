@@ -11,7 +11,12 @@
 
 namespace vantrel {
 
-enum class WtsInfoClass : int32_t { kUserName = 5, kConnectState = 8, kClientName = 10 };
+enum class WtsInfoClass : int32_t {
+  kUserName = 5,
+  kDomainName = 7,
+  kConnectState = 8,
+  kClientName = 10
+};
 
 class TerminalServices {
  public:

@@ -75,8 +75,11 @@ std::wstring Placeholder(wchar_t conversion, const LogArg* arg) {
       arg->kind() == LogArg::Kind::kSigned || arg->kind() == LogArg::Kind::kUnsigned;
   switch (conversion) {
     case L's':
-      if (arg->kind() == LogArg::Kind::kWide) return UpToNul(arg->wide());
-      if (arg->kind() == LogArg::Kind::kNarrow) return Utf8ToWide(UpToNul(arg->narrow()));
+      // A line end inside an argument (a printer's or client's name) would
+      // forge a line of its own.
+      if (arg->kind() == LogArg::Kind::kWide) return EscapeControlCharacters(UpToNul(arg->wide()));
+      if (arg->kind() == LogArg::Kind::kNarrow)
+        return EscapeControlCharacters(Utf8ToWide(UpToNul(arg->narrow())));
       return kWrongArg;
     case L'd': {
       if (!integer) return kWrongArg;

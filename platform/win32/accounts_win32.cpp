@@ -4,41 +4,44 @@
 // The headers below build on <windows.h>.
 #include <sddl.h>
 
+#include <algorithm>
 #include <mutex>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/scoped_handle.h"
 
 namespace vantrel {
 
-Status Win32Accounts::LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize,
-                                wchar_t* domain, uint32_t* domainChars) {
-  DWORD sidBytes = *sidSize;
-  DWORD domainUnits = *domainChars;
-  SID_NAME_USE use = SidTypeUnknown;
-  const BOOL ok =
-      ::LookupAccountNameW(nullptr, name.c_str(), sid, &sidBytes, domain, &domainUnits, &use);
-  const Status status = ok ? Status::Ok() : Win32Failure(::GetLastError());
-  *sidSize = sidBytes;
-  *domainChars = domainUnits;
-  return status;
-}
-
-Status Win32Accounts::SidToText(const std::vector<uint8_t>& sid, std::wstring* text) {
-  // The SID's own header says how long it is; check that against the buffer
-  // so a short or garbled one is refused instead of read past its end.
-  constexpr size_t kHeaderBytes = 8;
-  const Status invalid(win32_error::kInvalidSid);
-  if (sid.size() < kHeaderBytes || sid.size() < kHeaderBytes + 4 * size_t{sid[1]}) return invalid;
-  PSID binary = const_cast<uint8_t*>(sid.data());
-  if (!::IsValidSid(binary)) return invalid;
-
-  win32::unique_hlocal_ptr<wchar_t> converted;
-  if (!::ConvertSidToStringSidW(binary, converted.put()) || !converted)
-    return Win32Failure(::GetLastError());
-  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
-    *text = converted.get();
+Status Win32Accounts::LookUpUserSid(const std::wstring& domain, const std::wstring& user,
+                                    std::wstring* sid) {
+  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&]() -> Status {
+    const std::wstring qualified = domain + L"\\" + user;
+    // No SID is larger than SECURITY_MAX_SID_SIZE, so the first call fits
+    // unless the domain name is unusually long; one retry with the sizes
+    // the call asks for ends it either way.
+    std::vector<uint8_t> binary(SECURITY_MAX_SID_SIZE);
+    std::vector<wchar_t> domainFound(256);
+    SID_NAME_USE use = SidTypeUnknown;
+    BOOL found = FALSE;
+    for (int attempt = 0; attempt < 2 && !found; ++attempt) {
+      auto sidBytes = static_cast<DWORD>(binary.size());
+      auto domainUnits = static_cast<DWORD>(domainFound.size());
+      found = ::LookupAccountNameW(nullptr, qualified.c_str(), binary.data(), &sidBytes,
+                                   domainFound.data(), &domainUnits, &use);
+      if (found) break;
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_INSUFFICIENT_BUFFER || attempt == 1) return Win32Failure(error);
+      binary.resize(std::max<size_t>(binary.size(), sidBytes));
+      domainFound.resize(std::max<size_t>(domainFound.size(), domainUnits));
+    }
+    // A group or an alias of that name has no hive to repoint.
+    if (use != SidTypeUser) return Status(win32_error::kNoneMapped);
+    win32::unique_hlocal_ptr<wchar_t> converted;
+    if (!::ConvertSidToStringSidW(binary.data(), converted.put()) || !converted)
+      return Win32Failure(::GetLastError());
+    *sid = converted.get();
     return Status::Ok();
   });
 }

@@ -1,4 +1,4 @@
-// Account lookup, SID text, and the settings-change broadcast.
+// Account lookup and the settings-change broadcast.
 #pragma once
 
 #include "platform/accounts.h"
@@ -8,9 +8,8 @@ namespace vantrel {
 class Win32Accounts : public Accounts {
  public:
   Win32Accounts() = default;
-  Status LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize, wchar_t* domain,
-                   uint32_t* domainChars) override;
-  Status SidToText(const std::vector<uint8_t>& sid, std::wstring* text) override;
+  Status LookUpUserSid(const std::wstring& domain, const std::wstring& user,
+                       std::wstring* sid) override;
 };
 
 class Win32SettingChangeBroadcaster : public SettingChangeBroadcaster {

@@ -15,55 +15,27 @@ constexpr wchar_t kWindowsKeySuffix[] =
 constexpr wchar_t kDeviceValue[] = L"Device";
 constexpr wchar_t kSessionDefaultDevices[] = L"SessionDefaultDevices";
 constexpr uint32_t kDeviceBufferBytes = 2048;
-
-constexpr uint32_t kInitialSidBytes = 32;
-constexpr uint32_t kInitialDomainChars = 32;
-// One growth is normal; a few cover an account renamed between calls. A
-// lookup that asks for more room forever must not hang the rename pass.
-constexpr int kMaxLookupAttempts = 4;
-
-// The binary SID of `userName`, growing the buffers as the lookup asks.
-Status GetUserSid(Accounts& accounts, const std::wstring& userName, std::vector<uint8_t>* sid) {
-  return CatchToStatus(Status(win32_error::kOutOfMemory), [&] {
-    std::vector<uint8_t> sidBuffer(kInitialSidBytes);
-    std::vector<wchar_t> domainBuffer(kInitialDomainChars);
-    Status status;
-    for (int attempt = 0; attempt < kMaxLookupAttempts; ++attempt) {
-      auto sidSize = static_cast<uint32_t>(sidBuffer.size());
-      auto domainChars = static_cast<uint32_t>(domainBuffer.size());
-      status = accounts.LookUpSid(userName, sidBuffer.data(), &sidSize, domainBuffer.data(),
-                                  &domainChars);
-      if (status.ok()) {
-        *sid = std::move(sidBuffer);
-        return status;
-      }
-      if (status.code() != win32_error::kInsufficientBuffer) break;
-      // The new buffer is allocated before the old one goes, so a failed
-      // allocation leaves nothing dangling.
-      if (sidSize > sidBuffer.size()) sidBuffer = std::vector<uint8_t>(sidSize);
-      if (domainChars > domainBuffer.size()) domainBuffer = std::vector<wchar_t>(domainChars);
-    }
-    return status;
-  });
-}
+// The session keys live in the user's own hive, so the user decides how many
+// there are; a server has far fewer sessions than this.
+constexpr uint32_t kMaxSessionDefaults = 256;
 
 }  // namespace
 
-bool GetUserSidString(Accounts& accounts, const std::wstring& userName, std::wstring* sidString) {
+bool GetUserSidString(Accounts& accounts, const std::wstring& domainName,
+                      const std::wstring& userName, std::wstring* sidString) {
   try {
-    std::vector<uint8_t> sid;
-    if (const Status status = GetUserSid(accounts, userName, &sid); !status.ok()) {
-      LogPrintfW(L"Could not convert the username %s to a SID.  Error: %d\n", userName,
-                 status.code());
+    if (domainName.empty()) {
+      LogPrintfW(L"No domain is known for the user %s, so no account is looked up\n", userName);
       return false;
     }
     std::wstring text;
-    if (!accounts.SidToText(sid, &text).ok()) {
-      LogPrintfW(L"Could not convert the SID to a string\n");
+    if (const Status status = accounts.LookUpUserSid(domainName, userName, &text); !status.ok()) {
+      LogPrintfW(L"Could not convert the username %s to a SID.  Error: %d\n",
+                 domainName + L"\\" + userName, status.code());
       return false;
     }
-    *sidString = text;
-    LogPrintfW(L"The username %s corresponds to the SID %s\n", userName, text);
+    LogPrintfW(L"The username %s corresponds to the SID %s\n", domainName + L"\\" + userName, text);
+    *sidString = std::move(text);
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -115,12 +87,18 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
     bool written = false;
     for (uint32_t index = 0;; ++index) {
       std::wstring name;
-      if (!sessionDefaults->EnumSubKey(index, static_cast<uint32_t>(kTextCapacity), &name).ok()) break;
+      if (!sessionDefaults->EnumSubKey(index, static_cast<uint32_t>(kTextCapacity), &name).ok())
+        break;
+      if (index == kMaxSessionDefaults) {
+        LogPrintfW(L"There are more than %d session defaults; the rest are left as they are\n",
+                   kMaxSessionDefaults);
+        break;
+      }
       std::unique_ptr<RegistryKey> sessionKey;
       if (!sessionDefaults->OpenSubKey(name, &sessionKey).ok() || !sessionKey) continue;
       LogPrintfW(L"Writing out \"%s\" to the Device key\n", deviceText);
       (void)sessionKey->SetValue(kDeviceValue, reg_type::kSz, device.data(),
-                           static_cast<uint32_t>(device.size()));
+                                 static_cast<uint32_t>(device.size()));
       written = true;
     }
     sessionDefaults.reset();

@@ -11,9 +11,11 @@
 
 namespace vantrel {
 
-// The SID of `userName` in string form; false (after logging why) when it
-// cannot be had.
-bool GetUserSidString(Accounts& accounts, const std::wstring& userName, std::wstring* sidString);
+// The SID, in string form, of the user account `domainName\userName`; false
+// (after logging why) when it cannot be had. Without a domain nothing is
+// looked up: a bare name could find another account of the same name.
+bool GetUserSidString(Accounts& accounts, const std::wstring& domainName,
+                      const std::wstring& userName, std::wstring* sidString);
 
 // When the user's "Device" value names `printerName`, copies it into every
 // per-session default under SessionDefaultDevices and broadcasts the change.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/text.h"
+
 namespace vantrel {
 
 namespace {
@@ -20,6 +22,9 @@ std::wstring Describe(const PreviewEntry& e) {
         case PreviewEntry::kHolderKept:
           return leftAlone + d.newName +
                  L" is held by a printer that is not redirected, which is never deleted)";
+        case PreviewEntry::kHolderLive:
+          return leftAlone + d.newName + L" was given to session " +
+                 std::to_wstring(e.holderSession) + L", which still exists)";
         case PreviewEntry::kSuffixed:
           return e.currentName + L" -> " + e.finalName + L" (" + d.newName + L" is taken)";
       }
@@ -44,8 +49,11 @@ std::wstring Describe(const PreviewEntry& e) {
 
 std::vector<std::wstring> FormatPreview(const PreviewReport& report) {
   std::vector<std::wstring> lines;
-  if (!report.query.empty()) lines.push_back(L"Printer query is " + report.query);
-  for (const PreviewEntry& entry : report.entries) lines.push_back(Describe(entry));
+  // Names come from remote clients: none may start a line of its own.
+  if (!report.query.empty())
+    lines.push_back(EscapeControlCharacters(L"Printer query is " + report.query));
+  for (const PreviewEntry& entry : report.entries)
+    lines.push_back(EscapeControlCharacters(Describe(entry)));
   if (!report.failure.empty()) lines.push_back(report.failure);
   const size_t count = report.entries.size();
   lines.push_back(std::to_wstring(count) + (count == 1 ? L" printer" : L" printers"));

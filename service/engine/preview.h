@@ -2,6 +2,7 @@
 // stored settings, found by the pass's own decisions and reported as lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,15 +12,17 @@ namespace vantrel {
 
 struct PreviewEntry {
   enum Clash {
-    kNoClash,             // the new name is free
-    kDeletesHolder,       // the printer holding it is redirected and would be deleted
-    kHolderKept,          // the holder is not a redirected printer: nothing happens
-    kSuffixed,            // the name with the duplicate suffix is taken instead
+    kNoClash,        // the new name is free
+    kDeletesHolder,  // the printer holding it is redirected and would be deleted
+    kHolderKept,     // the holder is not a redirected printer: nothing happens
+    kSuffixed,       // the name with the duplicate suffix is taken instead
+    kHolderLive,     // the name is another live session's: nothing happens
   };
   std::wstring currentName;
   RenameDecision decision;
   Clash clash = kNoClash;
-  std::wstring finalName;  // the name it would bear; empty when left alone
+  std::wstring finalName;      // the name it would bear; empty when left alone
+  uint32_t holderSession = 0;  // with kHolderLive
 };
 
 struct PreviewReport {

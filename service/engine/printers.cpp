@@ -1,9 +1,11 @@
 #include "service/engine/printers.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <utility>
 
+#include "platform/text.h"
 #include "service/log.h"
 #include "settings/settings.h"
 
@@ -56,7 +58,7 @@ void Printers::ForgetSession(uint32_t sessionId) {
   renamedBySession.erase(sessionId);
 }
 
-void Printers::RecordGivenName(uint32_t sessionId, const std::wstring& name) {
+void Printers::Record(uint32_t sessionId, const std::wstring& name) {
   std::lock_guard<std::mutex> lock(cacheMutex_);
   std::vector<std::wstring>& names = renamedBySession[sessionId];
   for (const std::wstring& given : names)
@@ -64,7 +66,17 @@ void Printers::RecordGivenName(uint32_t sessionId, const std::wstring& name) {
   names.push_back(name);
 }
 
-std::vector<std::wstring> Printers::GivenNames() const {
+std::vector<uint32_t> Printers::SessionsGiven(const std::wstring& name) const {
+  std::lock_guard<std::mutex> lock(cacheMutex_);
+  std::vector<uint32_t> sessions;
+  for (const auto& [session, names] : renamedBySession)
+    if (std::ranges::any_of(
+            names, [&](const std::wstring& given) { return EqualsIgnoringAsciiCase(given, name); }))
+      sessions.push_back(session);
+  return sessions;
+}
+
+std::vector<std::wstring> Printers::AllGivenNames() const {
   std::lock_guard<std::mutex> lock(cacheMutex_);
   std::vector<std::wstring> all;
   for (const auto& [session, names] : renamedBySession)
@@ -80,14 +92,11 @@ std::map<uint32_t, std::vector<std::wstring>> Printers::RenamedBySession() const
 std::wstring Printers::BuildPrinterQuery() const { return BuildQuery(CopySettings()).text; }
 
 PrinterQuery Printers::BuildQuery(const Settings& settings) const {
-  return vantrel::BuildPrinterQuery(settings.OnlyRenTS, settings.DoNotRenList, GivenNames());
+  return vantrel::BuildPrinterQuery(settings.OnlyRenTS, settings.DoNotRenList, AllGivenNames());
 }
 
 RenamePass Printers::StartPass(const PrinterQuery& query, Settings settings) {
-  return RenamePass(ports_, std::move(settings), query,
-                    [this](uint32_t session, const std::wstring& name) {
-                      RecordGivenName(session, name);
-                    });
+  return RenamePass(ports_, std::move(settings), query, *this);
 }
 
 bool Printers::VisitPrinters(const std::wstring& query, const PrinterVisitor& visit) {
@@ -156,7 +165,7 @@ PreviewReport Printers::Preview() {
     const PrinterQuery query = BuildQuery(settings);
     report.query = query.text;
     RenamePass pass = StartPass(query, std::move(settings));
-    std::unordered_set<std::wstring> taken;
+    std::unordered_map<std::wstring, uint32_t> taken;
     const bool listed =
         VisitPrinters(query.text, [&](ListedPrinter& printer, const std::wstring& name) {
           report.entries.push_back(pass.PreviewPrinter(printer, name, taken));

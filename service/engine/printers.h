@@ -19,7 +19,7 @@
 
 namespace vantrel {
 
-class Printers : public PrinterEngine {
+class Printers : public PrinterEngine, private GivenNames {
  public:
   // Connects to WMI; a failure is not logged, and each pass tries again.
   explicit Printers(const EnginePorts& ports);
@@ -63,8 +63,9 @@ class Printers : public PrinterEngine {
   // failed; the connection is then dropped for the next pass to renew.
   bool VisitPrinters(const std::wstring& query, const PrinterVisitor& visit);
   RenamePass StartPass(const PrinterQuery& query, Settings settings);
-  void RecordGivenName(uint32_t sessionId, const std::wstring& name);
-  std::vector<std::wstring> GivenNames() const;
+  void Record(uint32_t sessionId, const std::wstring& name) override;
+  std::vector<uint32_t> SessionsGiven(const std::wstring& name) const override;
+  std::vector<std::wstring> AllGivenNames() const;
 
   EnginePorts ports_;
 

@@ -82,11 +82,11 @@ bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
 }
 
 RenamePass::RenamePass(const EnginePorts& ports, Settings settings, const PrinterQuery& query,
-                       NameRecorder record)
+                       GivenNames& given)
     : ports_(ports),
       settings_(std::move(settings)),
       pattern_(settings_.RenameRegex),
-      record_(std::move(record)) {
+      given_(given) {
   for (const std::wstring& name : query.namesLeftOut) namesLeftOut_.insert(AsciiUpperCase(name));
   for (const std::wstring& driver : query.driversLeftOut)
     driversLeftOut_.insert(AsciiUpperCase(driver));
@@ -144,7 +144,13 @@ RenameDecision RenamePass::Decide(ListedPrinter& printer, const std::wstring& cu
   LogPrintfW(L"Going to rename this printer to %s for user %s on host %s\n", newName,
              decision.clientName + L"\\" + decision.userName, decision.clientName);
 
-  if (!GetUserSidString(ports_.accounts, decision.userName, &decision.sid)) {
+  std::wstring domainName;
+  if (const Status status = ports_.terminalServices.QuerySessionInformation(
+          decision.sessionId, WtsInfoClass::kDomainName, &domainName);
+      !status.ok()) {
+    LogPrintfW(L"Could not get the WTSDomainName, %d\n", status.code());
+  }
+  if (!GetUserSidString(ports_.accounts, domainName, decision.userName, &decision.sid)) {
     decision.verdict = RenameDecision::kNoSid;
     return decision;
   }
@@ -176,8 +182,22 @@ std::optional<int32_t> RenamePass::CallRename(ListedPrinter& printer, const std:
   return result.returnValue;
 }
 
+bool RenamePass::SessionExists(uint32_t sessionId) {
+  std::wstring state;
+  const Status status = ports_.terminalServices.QuerySessionInformation(
+      sessionId, WtsInfoClass::kConnectState, &state);
+  // Only a session the server says is gone counts as gone.
+  return status.ok() || status.code() != win32_error::kCtxWinStationNotFound;
+}
+
+std::optional<uint32_t> RenamePass::LiveOwner(const std::wstring& name, uint32_t sessionId) {
+  for (const uint32_t owner : given_.SessionsGiven(name))
+    if (owner != sessionId && SessionExists(owner)) return owner;
+  return std::nullopt;
+}
+
 void RenamePass::Given(const RenameDecision& decision, const std::wstring& name) {
-  record_(decision.sessionId, name);
+  given_.Record(decision.sessionId, name);
   RegisterDefaultPrinter(ports_.registry, ports_.broadcaster, decision.sid, name);
 }
 
@@ -201,6 +221,15 @@ void RenamePass::HandlePrinter(ListedPrinter& printer, const std::wstring& curre
 }
 
 void RenamePass::ResolveClashByDeleting(ListedPrinter& printer, const RenameDecision& decision) {
+  // The client chooses its computer name, and one user may have two
+  // sessions: the name may be another live session's, whose printer stays.
+  if (const std::optional<uint32_t> owner = LiveOwner(decision.newName, decision.sessionId)) {
+    LogPrintfW(
+        L"The name %s was given to session %d, which still exists, so its printer is not deleted "
+        L"and this printer is left as it is\n",
+        decision.newName, *owner);
+    return;
+  }
   LogPrintfW(L"Name already exists, deleting the old printer\n");
   if (!DeletePrinterByName(ports_.spooler, decision.newName)) return;
   LogPrintfW(L"Deleted the old printer, renaming it too\n");
@@ -249,16 +278,20 @@ void RenamePass::ResolveClashByAppending(ListedPrinter& printer, const RenameDec
 
 // Finds what the rename's clash handling would meet.
 PreviewEntry RenamePass::PreviewPrinter(ListedPrinter& printer, const std::wstring& currentName,
-                                        std::unordered_set<std::wstring>& taken) {
+                                        std::unordered_map<std::wstring, uint32_t>& taken) {
   PreviewEntry entry;
   entry.currentName = currentName;
   entry.decision = Decide(printer, currentName);
   if (entry.decision.verdict != RenameDecision::kRename) return entry;
   const std::wstring& newName = entry.decision.newName;
+  const uint32_t session = entry.decision.sessionId;
   entry.finalName = newName;
 
-  bool held = taken.count(AsciiUpperCase(newName)) > 0;
+  std::optional<uint32_t> owner;
+  const auto earlier = taken.find(AsciiUpperCase(newName));
+  bool held = earlier != taken.end();
   bool holderRedirected = held;  // only redirected printers are renamed
+  if (held && earlier->second != session && SessionExists(earlier->second)) owner = earlier->second;
   std::unique_ptr<PrinterHandle> holder;
   if (!held && AsciiUpperCase(newName) != AsciiUpperCase(currentName) &&
       ports_.spooler.Open(newName, kPrinterAccessUse, &holder).ok() && holder) {
@@ -266,9 +299,13 @@ PreviewEntry RenamePass::PreviewPrinter(ListedPrinter& printer, const std::wstri
     PrinterInfo info;
     holderRedirected = holder->ReadInfo(&info).ok() && IsRedirectedPrinter(info);
   }
+  if (held && settings_.DeleteDuplicates && !owner) owner = LiveOwner(newName, session);
   if (held && settings_.DeleteDuplicates) {
-    entry.clash = holderRedirected ? PreviewEntry::kDeletesHolder : PreviewEntry::kHolderKept;
-    if (!holderRedirected) entry.finalName.clear();
+    entry.clash = owner              ? PreviewEntry::kHolderLive
+                  : holderRedirected ? PreviewEntry::kDeletesHolder
+                                     : PreviewEntry::kHolderKept;
+    if (owner) entry.holderSession = *owner;
+    if (entry.clash != PreviewEntry::kDeletesHolder) entry.finalName.clear();
   } else if (held) {
     entry.clash = PreviewEntry::kSuffixed;
     entry.finalName = SuffixedName(newName);
@@ -278,7 +315,7 @@ PreviewEntry RenamePass::PreviewPrinter(ListedPrinter& printer, const std::wstri
       entry.finalName.clear();
     }
   }
-  if (!entry.finalName.empty()) taken.insert(AsciiUpperCase(entry.finalName));
+  if (!entry.finalName.empty()) taken.emplace(AsciiUpperCase(entry.finalName), session);
   return entry;
 }
 

@@ -4,11 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <regex>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "platform/accounts.h"
 #include "platform/registry.h"
@@ -70,23 +71,30 @@ bool IsRedirectedPrinter(const PrinterInfo& info);
 // redirected printer; true when the spooler accepted the deletion.
 bool DeletePrinterByName(Spooler& spooler, const std::wstring& name);
 
+// The names the engine gave, per session.
+class GivenNames {
+ public:
+  virtual ~GivenNames() = default;
+  virtual void Record(uint32_t sessionId, const std::wstring& name) = 0;
+  // The sessions that were given `name` (ASCII case aside).
+  virtual std::vector<uint32_t> SessionsGiven(const std::wstring& name) const = 0;
+};
+
 class RenamePass {
  public:
-  // Called with each name a printer was given, and its session.
-  using NameRecorder = std::function<void(uint32_t sessionId, const std::wstring& name)>;
-
   // `settings` is the pass's own copy: a reload on the control thread takes
-  // effect at the next pass.
+  // effect at the next pass. `given` records each name a printer is given.
   RenamePass(const EnginePorts& ports, Settings settings, const PrinterQuery& query,
-             NameRecorder record);
+             GivenNames& given);
 
   // Decides, renames, and handles a clash as the settings say.
   void HandlePrinter(ListedPrinter& printer, const std::wstring& currentName);
 
   // What HandlePrinter would do, changing nothing. Names given earlier in
-  // the preview count as `taken`, as they would in a real pass.
+  // the preview (upper-cased, with their session) count as `taken`, as they
+  // would in a real pass.
   PreviewEntry PreviewPrinter(ListedPrinter& printer, const std::wstring& currentName,
-                              std::unordered_set<std::wstring>& taken);
+                              std::unordered_map<std::wstring, uint32_t>& taken);
 
  private:
   // Whether an exclusion that did not fit in the query text applies to the
@@ -100,6 +108,11 @@ class RenamePass {
   // or nothing after a failure.
   std::optional<int32_t> CallRename(ListedPrinter& printer, const std::wstring& newName,
                                     const wchar_t* notExecuted, const wchar_t* unreadable);
+  // Whether the server still has the session; only one it says is gone
+  // counts as gone.
+  bool SessionExists(uint32_t sessionId);
+  // A live session other than `sessionId` that was given `name`, if any.
+  std::optional<uint32_t> LiveOwner(const std::wstring& name, uint32_t sessionId);
   // Records the name the printer now bears and repoints the user's default.
   void Given(const RenameDecision& decision, const std::wstring& name);
   void ResolveClashByDeleting(ListedPrinter& printer, const RenameDecision& decision);
@@ -111,7 +124,7 @@ class RenamePass {
   RenamePattern pattern_;
   std::unordered_set<std::wstring> namesLeftOut_;
   std::unordered_set<std::wstring> driversLeftOut_;
-  NameRecorder record_;
+  GivenNames& given_;
 };
 
 }  // namespace vantrel

@@ -31,10 +31,9 @@ class FakeSettingChangeBroadcaster : public SettingChangeBroadcaster {
 struct FakeSession {
   uint32_t id;
   std::wstring user, client;
-  // The user's SID in string form; its binary form here is those
-  // characters, ending at a NUL as a real one carries its length. Empty:
-  // the user has no account.
+  // The user's SID in string form. Empty: the user has no account.
   std::wstring sid;
+  std::wstring domain = L"VANTREL";
 };
 
 class FakeTerminalServer : public TerminalServices, public Accounts {
@@ -59,6 +58,7 @@ class FakeTerminalServer : public TerminalServices, public Accounts {
     *text = fault == Failure::kEmpty                 ? L""
             : infoClass == WtsInfoClass::kUserName   ? session->user
             : infoClass == WtsInfoClass::kClientName ? session->client
+            : infoClass == WtsInfoClass::kDomainName ? session->domain
                                                      : L"";
     return Status::Ok();
   }
@@ -75,32 +75,17 @@ class FakeTerminalServer : public TerminalServices, public Accounts {
     return Status::Ok();
   }
 
-  // The domain is VANTREL.
-  Status LookUpSid(const std::wstring& name, uint8_t* sid, uint32_t* sidSize, wchar_t* domain,
-                   uint32_t* domainChars) override {
-    if (const Failure fault = Consult(&faultPlan, "accounts LookUpSid"); fault != Failure::kNone)
+  // Only the account of that name in that domain.
+  Status LookUpUserSid(const std::wstring& domain, const std::wstring& user,
+                       std::wstring* sid) override {
+    if (const Failure fault = Consult(&faultPlan, "accounts LookUpUserSid");
+        fault != Failure::kNone)
       return Faulted(fault);
-    const auto session = std::ranges::find_if(
-        sessions, [&](const FakeSession& s) { return !s.sid.empty() && s.user == name; });
+    const auto session = std::ranges::find_if(sessions, [&](const FakeSession& s) {
+      return !s.sid.empty() && s.user == user && s.domain == domain;
+    });
     if (session == sessions.end()) return Status(win32_error::kNoneMapped);
-    // Either buffer short: both sizes needed, the domain's with its NUL.
-    const bool fits = *sidSize >= session->sid.size() && *domainChars >= std::size(kDomain);
-    *sidSize = static_cast<uint32_t>(session->sid.size());
-    *domainChars = std::size(kDomain) - (fits ? 1 : 0);
-    if (!fits) return Status(win32_error::kInsufficientBuffer);
-    std::ranges::copy(session->sid, sid);
-    std::ranges::copy(kDomain, domain);
-    return Status::Ok();
-  }
-
-  Status SidToText(const std::vector<uint8_t>& sid, std::wstring* text) override {
-    const Failure fault = Consult(&faultPlan, "accounts SidToText");
-    const std::wstring chars(sid.begin(), std::ranges::find(sid, 0));
-    if (fault == Failure::kNone &&
-        (chars.empty() || std::ranges::find(sessions, chars, &FakeSession::sid) == sessions.end()))
-      return Status(win32_error::kInvalidSid);
-    if (fault != Failure::kNone && fault != Failure::kEmpty) return Faulted(fault);
-    *text = fault == Failure::kEmpty ? L"" : chars;
+    *sid = session->sid;
     return Status::Ok();
   }
 
@@ -113,7 +98,6 @@ class FakeTerminalServer : public TerminalServices, public Accounts {
   FaultPlan faultPlan;
 
  private:
-  static constexpr wchar_t kDomain[] = L"VANTREL";
   static Status Faulted(Failure fault) {
     return Status(fault == Failure::kOutOfMemory ? win32_error::kNotEnoughMemory
                                                  : win32_error::kAccessDenied);

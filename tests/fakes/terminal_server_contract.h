@@ -15,39 +15,20 @@
 
 namespace vantrel::testing {
 
-// `user` has an account whose SID is a domain one (S-1-5-21-...).
-inline void CheckAccountsContract(Accounts& accounts, const std::wstring& user) {
-  // Buffers too small on purpose: the call says how much it needs.
-  std::vector<uint8_t> sid(1);
-  std::vector<wchar_t> domain(1);
-  uint32_t sidSize = 1, domainChars = 1;
-  EXPECT_EQ(accounts.LookUpSid(user, sid.data(), &sidSize, domain.data(), &domainChars),
-            Status(win32_error::kInsufficientBuffer));
-  ASSERT_TRUE(sidSize > 1 && domainChars > 1);
-  sid.assign(sidSize, 0);
-  domain.assign(domainChars, L'?');
-  ASSERT_TRUE(accounts.LookUpSid(user, sid.data(), &sidSize, domain.data(), &domainChars).ok());
-  // On success the domain's length comes back, without its NUL.
-  EXPECT_EQ(std::tuple(sidSize, domainChars + 1, domain[domainChars]),
-            std::tuple(sid.size(), domain.size(), L'\0'));
-  std::wstring text;
-  ASSERT_TRUE(accounts.SidToText(sid, &text).ok());
-  EXPECT_TRUE(text.starts_with(L"S-1-5-21-")) << text;
-
-  std::vector<uint8_t> noSid(sidSize);
-  EXPECT_EQ(accounts.LookUpSid(L"vantrel-no-such-user", noSid.data(), &sidSize, domain.data(),
-                               &domainChars),
-            Status(win32_error::kNoneMapped));
-
-  // Bytes that are no whole SID are refused, never read past their end:
-  // none, the header alone, one byte short, another revision.
-  std::vector<uint8_t> otherRevision = sid;
-  otherRevision[0] ^= 0x80;
-  for (const std::vector<uint8_t>& bad :
-       {std::vector<uint8_t>(), std::vector<uint8_t>(sid.begin(), sid.begin() + 8),
-        std::vector<uint8_t>(sid.begin(), sid.end() - 1), otherRevision}) {
+// `domain\user` is a user account with a domain SID (S-1-5-21-...); a
+// group's name is no user's.
+inline void CheckAccountsContract(Accounts& accounts, const std::wstring& domain,
+                                  const std::wstring& user) {
+  std::wstring sid;
+  ASSERT_TRUE(accounts.LookUpUserSid(domain, user, &sid).ok());
+  EXPECT_TRUE(sid.starts_with(L"S-1-5-21-")) << sid;
+  for (const auto& [otherDomain, name] :
+       {std::pair<std::wstring, std::wstring>{domain, L"vantrel-no-such-user"},
+        {L"BUILTIN", L"Administrators"}}) {
     std::wstring untouched = L"untouched";
-    EXPECT_EQ(accounts.SidToText(bad, &untouched), Status(win32_error::kInvalidSid));
+    EXPECT_EQ(accounts.LookUpUserSid(otherDomain, name, &untouched),
+              Status(win32_error::kNoneMapped))
+        << otherDomain << L"\\" << name;
     EXPECT_EQ(untouched, L"untouched");
   }
 }

@@ -47,6 +47,8 @@ TEST(LogFormat, PlaceholdersArgumentsAndUtf8) {
       {L"%d %s", {L"text", 5}, L"(wrong argument) (wrong argument)"},
       {L"%5d %ls %", {7}, L"%5d %ls %"},
       {L"%s", {std::wstring(L"ab\0cd", 5)}, L"ab"},
+      // A name cannot forge a line: control characters are escaped.
+      {L"%s|%s\n", {L"a\r\nb\t\x1b\x85\u2028", "c\n"}, L"a\\r\\nb\\t\\u001B\\u0085\\u2028|c\\n\n"},
       {L"no args", {1, L"extra"}, L"no args"},
       {L"%s", {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x96\xa8"}, L"caf\u00e9 \u20ac \U0001F5A8"},
       {L"%s|%s", {"a\xc3", "\xc0\x80"}, L"a\uFFFD|\uFFFD\uFFFD"},  // cut; overlong

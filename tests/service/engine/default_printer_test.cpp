@@ -18,40 +18,6 @@ const std::wstring kWindows = kSid + L"\\Software\\Microsoft\\Windows NT\\Curren
 const std::wstring kSessions = kWindows + L"\\SessionDefaultDevices\\";
 constexpr auto kUsers = RegistryRoot::kUsers;
 
-// Asks for more room on every call.
-struct EverShortAccounts : Accounts {
-  Status LookUpSid(const std::wstring&, uint8_t*, uint32_t* sidSize, wchar_t*,
-                   uint32_t* domainChars) override {
-    ++calls;
-    *sidSize += 4;
-    *domainChars += 4;
-    return Status(win32_error::kInsufficientBuffer);
-  }
-  Status SidToText(const std::vector<uint8_t>&, std::wstring*) override { return Status(1); }
-  int calls = 0;
-};
-
-TEST(GetUserSidStringTest, GrowsTheBuffersAFewTimesAtMostAndLogsEachOutcome) {
-  const std::wstring longSid = L"S-1-5-21-1000000000-2000000000-3000000000-1001";  // 46 bytes
-  FakeTerminalServer server;
-  server.AddUser(3, L"alice", L"CLIENT7", longSid);
-  EverShortAccounts everShort;
-  RecordedLog log;
-  std::wstring text;
-  EXPECT_TRUE(GetUserSidString(server, L"alice", &text));
-  EXPECT_EQ(text, longSid);
-  EXPECT_FALSE(GetUserSidString(server, L"mallory", &text));
-  // The SID's conversion, after a lookup that grew once.
-  server.faultPlan = {.failAt = 3, .how = Failure::kError, .trace = {}};
-  EXPECT_FALSE(GetUserSidString(server, L"alice", &text));
-  EXPECT_FALSE(GetUserSidString(everShort, L"bob", &text));
-  EXPECT_EQ(everShort.calls, 4);
-  EXPECT_EQ(log.Text(), L"The username alice corresponds to the SID " + longSid +
-                            L"\nCould not convert the username mallory to a SID.  Error: 1332\n"
-                            L"Could not convert the SID to a string\n"
-                            L"Could not convert the username bob to a SID.  Error: 122\n");
-}
-
 // Sessions 1 (its write fails), 2 (it cannot be opened), 3 and 7 (holding
 // an old default). A value that names the printer, ASCII case aside, is
 // copied byte for byte into each session that opens, with one broadcast; a
@@ -116,6 +82,22 @@ TEST(DefaultPrinterTest, OnlyAUsableValueNamingThePrinterIsCopied) {
                                 L"\n" + c.logAfterHead);
     }
   }
+}
+
+// The session keys are the user's own to make: a few hundred are written at
+// most, so one user cannot make every rename cost thousands of writes.
+TEST(DefaultPrinterTest, WritesAFewHundredSessionDefaultsAtMost) {
+  FakeTerminalServer server;
+  server.registry.SetRaw(kUsers, kWindows, L"Device", reg_type::kSz, WideBytes(L"HP,w", true));
+  for (int i = 0; i < 300; ++i) server.registry.AddKey(kUsers, kSessions + std::to_wstring(i));
+  RecordedLog log;
+  RegisterDefaultPrinter(server.registry, server.broadcaster, kSid, L"HP");
+  int written = 0;
+  for (int i = 0; i < 300; ++i)
+    written += server.registry.GetRaw(kUsers, kSessions + std::to_wstring(i), L"Device") ? 1 : 0;
+  EXPECT_EQ(written, 256);
+  EXPECT_TRUE(
+      log.Contains(L"There are more than 256 session defaults; the rest are left as they are\n"));
 }
 
 }  // namespace

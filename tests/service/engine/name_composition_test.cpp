@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "settings/settings.h"
 #include "tests/fakes/fake_terminal_server.h"
 #include "tests/fakes/recording_log_sink.h"
@@ -17,7 +18,7 @@ TEST(FakeTerminalServerTest, AnswersAsThePortsDo) {
   FakeTerminalServer server;
   server.AddUser(3, L"alice", L"CLIENT7", L"S-1-5-21-1-2-3-1001");
   CheckTerminalServicesContract(server, 3, L"alice");
-  CheckAccountsContract(server, L"alice");
+  CheckAccountsContract(server, L"VANTREL", L"alice");
 }
 
 const std::wstring kWas = L"Checked whether the session id was valid, and it was\n";
@@ -90,10 +91,10 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
     EXPECT_EQ(std::tuple(result.ok, result.sessionId, result.newName),
               std::tuple(c.session >= 0, c.session, c.session >= 0 ? c.newName : c.name));
     EXPECT_EQ(log.Text(),
-              c.log + (c.session < 0
-                           ? L""
-                           : L"The printer named " + c.name + L" should be renamed " + c.newName +
-                                 L" for session " + std::to_wstring(c.session) + L"\n"));
+              c.log + (c.session < 0 ? L""
+                                     : L"The printer named " + EscapeControlCharacters(c.name) +
+                                           L" should be renamed " + c.newName + L" for session " +
+                                           std::to_wstring(c.session) + L"\n"));
   }
   ResetSettingsForTesting();
   const std::wstring longest(kMaxPrinterNameChars, L'x');

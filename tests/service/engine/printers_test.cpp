@@ -227,7 +227,7 @@ TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
   server->wmi.AddPrinter(L"Canon for bob", L"Holder", L"TS009");
   server->wmi.AddPrinter(L"Xerox for alice", L"Holder", L"USB001");
   const Names listed = {L"HP LaserJet (redirected 3)", L"Canon (redirected 5)",
-                        L"Xerox (redirected 3)", L"Office (redirected 8)", L"Plain Printer"};
+                        L"Xerox (redirected 3)", L"Office (redirected 8)", L"Plain\nPrinter"};
   for (const std::wstring& name : listed) server->wmi.AddPrinter(name);
   const Names before = server->wmi.printers.Names();
 
@@ -245,7 +245,7 @@ TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
                    L"Xerox (redirected 3): left alone (Xerox for alice is held by a printer that "
                    L"is not redirected, which is never deleted)",
                    L"Office (redirected 8): left alone (no user in session 8)",
-                   L"Plain Printer: left alone (no session found in its name)", L"5 printers"}));
+                   L"Plain\\nPrinter: left alone (no session found in its name)", L"5 printers"}));
   preview.RunRenamePass();
   std::unique_ptr<PrinterHandle> holder;  // nor can a deletion, whatever is asked
   ASSERT_EQ(spooler.Open(L"Canon for bob", kPrinterAllAccess, &holder), Status::Ok());
@@ -285,8 +285,8 @@ TEST_F(RenamePassTest, LogsEveryStepOfARename) {
            L"\nChecked whether the session id was valid, and it was\nThe printer named " + current +
            L" should be renamed " + newName + L" for session " + std::to_wstring(session) +
            L"\nGoing to rename this printer to " + newName + L" for user " + client + L"\\" + user +
-           L" on host " + client + L"\nThe username " + user + L" corresponds to the SID " + sid +
-           L"\nThe SID for that user is " + sid + L"\n";
+           L" on host " + client + L"\nThe username VANTREL\\" + user +
+           L" corresponds to the SID " + sid + L"\nThe SID for that user is " + sid + L"\n";
   };
   auto registered = [](const std::wstring& sid, const std::wstring& name) {
     return L"Registering the default printer for " + sid + L" to " + name +
@@ -342,8 +342,12 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
   };
   const Case cases[] = {
       {FailRename(1, RenameResult::kReadResult, kFail), L"", {kHpAlice, kCanonBob}},
-      // No account, so no SID: nothing to make her default either.
+      // No account, so no SID: nothing to make her default either. Nor is a
+      // bare name looked up when the session names no domain.
       {[this] { server->AddUser(3, L"alice", L"CLIENT7", L""); }, L"", {kHp3, kCanonBob}},
+      {[this] { server->sessions[0].domain.clear(); },
+       L"No domain is known for the user alice, so no account is looked up\n",
+       {kHp3, kCanonBob}},
       {FailRename(1, RenameResult::kPrepare, Status(hresult::kWbemNotFound)),
        L"Could not prepare the parameters of the rename method.  hr: 0x80041002\n",
        {kHp3, kCanonBob}},
@@ -398,6 +402,33 @@ TEST_F(RenamePassTest, LeavesAloneWhatCouldNotBeAPrinterName) {
         << ::testing::PrintToString(log);
     EXPECT_EQ(After(), Names{printer});
   }
+}
+
+// The client chooses its computer name, and one user may have two sessions:
+// a name given to another session that still exists is never freed by
+// deleting that session's printer. The account is the session's own
+// domain's, never a local one of the same name.
+TEST_F(RenamePassTest, NeverDeletesALiveSessionsPrinterNorTakesAnotherDomainsAccount) {
+  settings().NamingFormat = L"%printername% On %clientname%";
+  settings().DeleteDuplicates = true;
+  server->AddUser(3, L"alice", L"WS-BOB", kAliceSid);
+  server->sessions.back().domain = L"CORP";
+  server->AddUser(5, L"bob", L"WS-BOB", kBobSid);
+  server->AddUser(9, L"alice", L"SERVER", L"S-1-5-21-9-9-9-500");  // the local alice
+  Printers printers(server->ports);
+  server->wmi.AddPrinter(L"HP (redirected 5)");
+  printers.RunRenamePass();
+  server->wmi.AddPrinter(L"HP (redirected 3)");
+  printers.RunRenamePass();
+  EXPECT_EQ(After(), (Names{L"HP On WS-BOB", L"HP (redirected 3)"}));
+  EXPECT_TRUE(
+      log.Contains(L"The name HP On WS-BOB was given to session 5, which still exists, "
+                   L"so its printer is not deleted and this printer is left as it is\n"));
+  // Bob's session ended unnoticed: his name is free again.
+  std::erase_if(server->sessions, [](const FakeSession& s) { return s.id == 5; });
+  printers.RunRenamePass();
+  EXPECT_EQ(After(), Names{L"HP On WS-BOB"});
+  EXPECT_TRUE(log.Contains(L"The SID for that user is " + kAliceSid + L"\n"));
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+// The header below builds on <windows.h>.
+#include <wtsapi32.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/win32/accounts_win32.h"
+#include "platform/win32/terminal_services_win32.h"
 #include "tests/fakes/terminal_server_contract.h"
 #include "tests/wine/adapters/wine_test_support.h"
 
@@ -12,8 +15,13 @@ namespace vantrel {
 namespace {
 
 TEST(Win32AccountsTest, KeepsTheContract) {
+  // The session's own domain, as the engine asks for it.
+  std::wstring domain;
+  ASSERT_TRUE(Win32TerminalServices()
+                  .QuerySessionInformation(WTS_CURRENT_SESSION, WtsInfoClass::kDomainName, &domain)
+                  .ok());
   Win32Accounts accounts;
-  testing::CheckAccountsContract(accounts, testing::CurrentUserName());
+  testing::CheckAccountsContract(accounts, domain, testing::CurrentUserName());
 }
 
 // SendNotifyMessageW refuses WM_SETTINGCHANGE (its lParam is a pointer) on
