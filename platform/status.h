@@ -16,7 +16,6 @@ inline constexpr int32_t kSuccess = 0;
 inline constexpr int32_t kFileNotFound = 2;
 inline constexpr int32_t kAccessDenied = 5;
 inline constexpr int32_t kNotEnoughMemory = 8;
-inline constexpr int32_t kOutOfMemory = 14;
 inline constexpr int32_t kGenFailure = 31;
 inline constexpr int32_t kInvalidParameter = 87;
 inline constexpr int32_t kCallNotImplemented = 120;
@@ -57,6 +56,11 @@ class [[nodiscard]] Status {
  private:
   int32_t code_ = 0;
 };
+
+// What an adapter answers when it could not allocate: ERROR_NOT_ENOUGH_MEMORY
+// for the ports numbered as Win32 errors, E_OUTOFMEMORY for the COM ones.
+inline constexpr Status kWin32NoMemory{win32_error::kNotEnoughMemory};
+inline constexpr Status kComNoMemory{hresult::kOutOfMemory};
 
 // A failed Win32 call's status from its last-error code. A call that failed
 // without setting one gives ERROR_ASSERTION_FAILURE (as WIL's

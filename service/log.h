@@ -15,7 +15,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "service/log_sink.h"
+#include "platform/log_sink.h"
 
 namespace vantrel {
 

@@ -29,7 +29,7 @@ uint32_t ApplyServiceFailureActions(ServiceManager& scm) {
     status = manager->OpenByName(
         kServiceName, scm_access::kServiceChangeConfig | scm_access::kServiceStart, &service);
   if (status.ok())
-    status = CatchToStatus(Status(win32_error::kNotEnoughMemory),
+    status = CatchToStatus(kWin32NoMemory,
                            [&] { return service->SetFailureActions(ServiceFailureActions()); });
   if (status.ok()) {
     status = service->SetFailureActionsOnErrorExit(true);

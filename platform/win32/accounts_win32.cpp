@@ -1,6 +1,8 @@
 #include "platform/win32/accounts_win32.h"
 
 #include <windows.h>
+
+#include "platform/win32/last_error.h"
 // The headers below build on <windows.h>.
 #include <sddl.h>
 
@@ -16,7 +18,7 @@ namespace vantrel {
 
 Status Win32Accounts::LookUpUserSid(const std::wstring& domain, const std::wstring& user,
                                     std::wstring* sid) {
-  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&]() -> Status {
+  return CatchToStatus(kWin32NoMemory, [&]() -> Status {
     const std::wstring qualified = domain + L"\\" + user;
     // No SID is larger than SECURITY_MAX_SID_SIZE, so the first call fits
     // unless the domain name is unusually long; one retry with the sizes
@@ -40,7 +42,7 @@ Status Win32Accounts::LookUpUserSid(const std::wstring& domain, const std::wstri
     if (use != SidTypeUser) return Status(win32_error::kNoneMapped);
     win32::unique_hlocal_ptr<wchar_t> converted;
     if (!::ConvertSidToStringSidW(binary.data(), converted.put()) || !converted)
-      return Win32Failure(::GetLastError());
+      return LastErrorStatus();
     *sid = converted.get();
     return Status::Ok();
   });

@@ -5,16 +5,11 @@
 
 #include <utility>
 
+#include "platform/win32/last_error.h"
 #include "platform/win32/scoped_handle_winhttp.h"
 
 namespace vantrel {
 namespace {
-
-constexpr Status kNoMemory{win32_error::kNotEnoughMemory};
-
-Status FromBool(BOOL succeeded) {
-  return succeeded ? Status::Ok() : Win32Failure(::GetLastError());
-}
 
 // One WinHTTP handle that keeps its parent's alive. Whatever order the
 // caller drops the port objects in, the handles close child first: request,
@@ -31,8 +26,8 @@ struct InternetNode {
 template <typename Port, typename Base>
 Status Wrap(std::shared_ptr<InternetNode> parent, HINTERNET handle, std::unique_ptr<Base>* port) {
   win32::unique_winhttp_hinternet owned(handle);
-  if (!owned) return Win32Failure(::GetLastError());
-  return CatchToStatus(kNoMemory, [&] {
+  if (!owned) return LastErrorStatus();
+  return CatchToStatus(kWin32NoMemory, [&] {
     *port =
         std::make_unique<Port>(std::make_shared<InternetNode>(std::move(parent), std::move(owned)));
     return Status::Ok();
@@ -44,12 +39,12 @@ class Win32HttpRequest : public HttpRequest {
   explicit Win32HttpRequest(std::shared_ptr<InternetNode> node) : node_(std::move(node)) {}
 
   Status Send() override {
-    return FromBool(::WinHttpSendRequest(node_->handle.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                         WINHTTP_NO_REQUEST_DATA, 0, 0, 0));
+    return StatusFromBool(::WinHttpSendRequest(node_->handle.get(), WINHTTP_NO_ADDITIONAL_HEADERS,
+                                               0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0));
   }
 
   Status ReceiveResponse() override {
-    return FromBool(::WinHttpReceiveResponse(node_->handle.get(), nullptr));
+    return StatusFromBool(::WinHttpReceiveResponse(node_->handle.get(), nullptr));
   }
 
   Status QueryStatusCode(uint32_t* status) override {
@@ -58,7 +53,7 @@ class Win32HttpRequest : public HttpRequest {
     if (!::WinHttpQueryHeaders(
             node_->handle.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
             WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX)) {
-      return Win32Failure(::GetLastError());
+      return LastErrorStatus();
     }
     *status = code;
     return Status::Ok();
@@ -66,8 +61,7 @@ class Win32HttpRequest : public HttpRequest {
 
   Status QueryDataAvailable(uint32_t* bytes) override {
     DWORD available = 0;
-    if (!::WinHttpQueryDataAvailable(node_->handle.get(), &available))
-      return Win32Failure(::GetLastError());
+    if (!::WinHttpQueryDataAvailable(node_->handle.get(), &available)) return LastErrorStatus();
     *bytes = available;
     return Status::Ok();
   }
@@ -75,11 +69,11 @@ class Win32HttpRequest : public HttpRequest {
   Status ReadData(uint32_t capacity, std::vector<uint8_t>* data, uint32_t* bytesRead) override {
     *bytesRead = 0;
     const size_t before = data->size();
-    return CatchToStatus(kNoMemory, [&] {
+    return CatchToStatus(kWin32NoMemory, [&] {
       data->resize(before + capacity);
       DWORD read = 0;
-      const Status status =
-          FromBool(::WinHttpReadData(node_->handle.get(), data->data() + before, capacity, &read));
+      const Status status = StatusFromBool(
+          ::WinHttpReadData(node_->handle.get(), data->data() + before, capacity, &read));
       if (!status.ok() || read > capacity) read = 0;
       data->resize(before + read);
       *bytesRead = read;

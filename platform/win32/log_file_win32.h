@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "service/log.h"
+#include "platform/log_sink.h"
 
 namespace vantrel {
 

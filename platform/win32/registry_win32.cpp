@@ -9,8 +9,6 @@
 namespace vantrel {
 namespace {
 
-constexpr Status kNoMemory{win32_error::kNotEnoughMemory};
-
 HKEY RootKey(RegistryRoot root) {
   return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_USERS;
 }
@@ -21,7 +19,7 @@ class Win32RegistryKey : public RegistryKey {
 
   Status QueryValue(const std::wstring& name, uint32_t capacity, uint32_t* type,
                     std::vector<uint8_t>* data) override {
-    return CatchToStatus(kNoMemory, [&] {
+    return CatchToStatus(kWin32NoMemory, [&] {
       DWORD storedType = REG_NONE;
       DWORD size = capacity;
       if (!data) {
@@ -61,7 +59,7 @@ class Win32RegistryKey : public RegistryKey {
   }
 
   Status EnumSubKey(uint32_t index, uint32_t capacityChars, std::wstring* name) override {
-    return CatchToStatus(kNoMemory, [&] {
+    return CatchToStatus(kWin32NoMemory, [&] {
       std::wstring buffer(capacityChars ? capacityChars : 1, L'\0');
       DWORD length = capacityChars;
       const LSTATUS status = RegEnumKeyExW(key_.get(), index, buffer.data(), &length, nullptr,
@@ -87,7 +85,7 @@ class Win32RegistryKey : public RegistryKey {
   // Hands an open key to its port object; without memory for the object the
   // key closes on the way out.
   static Status Wrap(win32::unique_hkey opened, std::unique_ptr<RegistryKey>* key) {
-    return CatchToStatus(kNoMemory, [&] {
+    return CatchToStatus(kWin32NoMemory, [&] {
       *key = std::make_unique<Win32RegistryKey>(std::move(opened));
       return Status::Ok();
     });

@@ -4,17 +4,12 @@
 
 #include <utility>
 
+#include "platform/win32/last_error.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/service_status_win32.h"
 
 namespace vantrel {
 namespace {
-
-constexpr Status kNoMemory{win32_error::kNotEnoughMemory};
-
-Status FromBool(BOOL succeeded) {
-  return succeeded ? Status::Ok() : Win32Failure(::GetLastError());
-}
 
 class Win32ServiceHandle : public ServiceHandle {
  public:
@@ -22,31 +17,31 @@ class Win32ServiceHandle : public ServiceHandle {
 
   Status QueryStatus(ServiceStatus* status) override {
     SERVICE_STATUS raw{};
-    if (!::QueryServiceStatus(service_.get(), &raw)) return Win32Failure(::GetLastError());
+    if (!::QueryServiceStatus(service_.get(), &raw)) return LastErrorStatus();
     *status = win32::FromWin32(raw);
     return Status::Ok();
   }
 
   Status Start(const std::vector<std::wstring>& args) override {
-    if (args.empty()) return FromBool(::StartServiceW(service_.get(), 0, nullptr));
-    return CatchToStatus(kNoMemory, [&] {
+    if (args.empty()) return StatusFromBool(::StartServiceW(service_.get(), 0, nullptr));
+    return CatchToStatus(kWin32NoMemory, [&] {
       std::vector<LPCWSTR> vector;
       vector.reserve(args.size());
       for (const auto& arg : args) vector.push_back(arg.c_str());
-      return FromBool(
+      return StatusFromBool(
           ::StartServiceW(service_.get(), static_cast<DWORD>(vector.size()), vector.data()));
     });
   }
 
   Status Control(uint32_t code, ServiceStatus* status) override {
     SERVICE_STATUS raw{};
-    const Status sent = FromBool(::ControlService(service_.get(), code, &raw));
+    const Status sent = StatusFromBool(::ControlService(service_.get(), code, &raw));
     if (status) *status = win32::FromWin32(raw);
     return sent;
   }
 
   Status SetFailureActions(const FailureActions& actions) override {
-    return CatchToStatus(kNoMemory, [&] {
+    return CatchToStatus(kWin32NoMemory, [&] {
       std::vector<SC_ACTION> list;
       for (const auto& action : actions.actions)
         list.push_back({static_cast<SC_ACTION_TYPE>(action.type), action.delayMs});
@@ -54,14 +49,14 @@ class Win32ServiceHandle : public ServiceHandle {
       config.dwResetPeriod = actions.resetPeriodSeconds;
       config.cActions = static_cast<DWORD>(list.size());
       config.lpsaActions = list.empty() ? nullptr : list.data();
-      return FromBool(
+      return StatusFromBool(
           ::ChangeServiceConfig2W(service_.get(), SERVICE_CONFIG_FAILURE_ACTIONS, &config));
     });
   }
 
   Status SetFailureActionsOnErrorExit(bool enabled) override {
     SERVICE_FAILURE_ACTIONS_FLAG flag{enabled ? TRUE : FALSE};
-    return FromBool(
+    return StatusFromBool(
         ::ChangeServiceConfig2W(service_.get(), SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag));
   }
 
@@ -74,8 +69,8 @@ class Win32ServiceHandle : public ServiceHandle {
 // closes on the way out).
 template <typename Port, typename Base>
 Status Wrap(win32::unique_schandle opened, std::unique_ptr<Base>* port) {
-  if (!opened) return Win32Failure(::GetLastError());
-  return CatchToStatus(kNoMemory, [&] {
+  if (!opened) return LastErrorStatus();
+  return CatchToStatus(kWin32NoMemory, [&] {
     *port = std::make_unique<Port>(std::move(opened));
     return Status::Ok();
   });

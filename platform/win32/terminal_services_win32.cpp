@@ -1,6 +1,8 @@
 #include "platform/win32/terminal_services_win32.h"
 
 #include <windows.h>
+
+#include "platform/win32/last_error.h"
 // The headers below build on <windows.h>.
 #include <shlwapi.h>
 #include <wtsapi32.h>
@@ -21,9 +23,9 @@ Status Win32TerminalServices::QuerySessionInformation(uint32_t sessionId, WtsInf
   if (!::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, sessionId,
                                      static_cast<WTS_INFO_CLASS>(infoClass), buffer.put(),
                                      &bytes)) {
-    return Win32Failure(::GetLastError());
+    return LastErrorStatus();
   }
-  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
+  return CatchToStatus(kWin32NoMemory, [&] {
     // Never read past the bytes the call reported, even without a NUL.
     const size_t units = bytes / sizeof(wchar_t);
     if (buffer && units != 0) {

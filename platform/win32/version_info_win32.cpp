@@ -9,26 +9,27 @@
 #include <vector>
 
 #include "platform/product.h"
+#include "platform/win32/last_error.h"
 
 namespace vantrel {
 
 Status Win32VersionInfo::QueryOwnStringValue(const std::wstring& subBlock, std::wstring* value) {
   wchar_t path[kTextCapacity] = {};
   const DWORD length = ::GetModuleFileNameW(nullptr, path, kTextCapacity);
-  if (length == 0) return Win32Failure(::GetLastError());
+  if (length == 0) return LastErrorStatus();
   // A path that filled the buffer was cut short and may name another file.
   if (length >= kTextCapacity) return Status(win32_error::kInsufficientBuffer);
 
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
-  if (size == 0) return Win32Failure(::GetLastError());
-  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
+  if (size == 0) return LastErrorStatus();
+  return CatchToStatus(kWin32NoMemory, [&] {
     std::vector<uint8_t> block(size);
-    if (!::GetFileVersionInfoW(path, 0, size, block.data())) return Win32Failure(::GetLastError());
+    if (!::GetFileVersionInfoW(path, 0, size, block.data())) return LastErrorStatus();
     void* found = nullptr;
     UINT units = 0;
     if (!::VerQueryValueW(block.data(), subBlock.c_str(), &found, &units) || !found)
-      return Win32Failure(::GetLastError());
+      return LastErrorStatus();
     // The value lies inside the block; stop at its end whatever the length
     // claims, and at the first NUL.
     const auto* text = static_cast<const wchar_t*>(found);

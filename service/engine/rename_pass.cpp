@@ -46,9 +46,8 @@ bool IsPrinterOfInterest(const Settings& settings, RenamePattern& pattern,
 }
 
 bool IsRedirectedPrinter(const PrinterInfo& info) {
-  const std::wstring& port = info.portName;
-  const bool tsPort = port.size() > 2 && (port[0] == L'T' || port[0] == L't') &&
-                      (port[1] == L'S' || port[1] == L's');
+  const std::wstring_view port = info.portName;
+  const bool tsPort = port.size() > 2 && EqualsIgnoringAsciiCase(port.substr(0, 2), L"TS");
   return tsPort && (info.attributes & kPrinterAttributeTs) != 0;
 }
 

@@ -9,7 +9,7 @@ Status Planned(Failure failure) {
     case Failure::kError:
       return Status(win32_error::kAccessDenied);
     case Failure::kOutOfMemory:
-      return Status(win32_error::kOutOfMemory);
+      return Status(win32_error::kNotEnoughMemory);
     default:
       return Status::Ok();
   }

@@ -304,6 +304,14 @@ TEST_F(RenamePassTest, LogsEveryStepOfARename) {
                 L"Successfully renamed the printer\n" + registered(kBobSid, kCanonBob) + kDone);
   EXPECT_EQ(After(), (Names{kHpAlice, kCanonBob}));
   EXPECT_EQ(given, (Given{{3, {kHpAlice}}, {5, {kCanonBob}}}));
+  // A TS port is one in any case.
+  for (const wchar_t* port : {L"ts009", L"Ts009"}) {
+    Run(Clash(true, [this, port] {
+      server->wmi.printers.Remove(kHpAlice);
+      server->wmi.printers.Add({kHpAlice, L"Holder", port, kPrinterAttributeTs});
+    }));
+    EXPECT_EQ(After(), (Names{kHpAlice, kCanonBob})) << port;
+  }
 }
 
 TEST_F(RenamePassTest, FollowsTheSettings) {
