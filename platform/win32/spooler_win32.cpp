@@ -22,7 +22,7 @@ class Win32PrinterHandle : public PrinterHandle {
     return CatchToStatus(kWin32NoMemory, [&]() -> Status {
       DWORD needed = 0;
       ::GetPrinterW(printer_.get(), 2, nullptr, 0, &needed);
-      if (::GetLastErrorStatus() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(PRINTER_INFO_2W))
+      if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(PRINTER_INFO_2W))
         return LastErrorStatus();
       // The strings follow the structure in the same buffer; 8-byte
       // alignment suits the structure's pointers.
