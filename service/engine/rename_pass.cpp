@@ -135,7 +135,8 @@ RenameDecision RenamePass::Decide(ListedPrinter& printer, const std::wstring& cu
     decision.verdict = RenameDecision::kNoUser;
     return decision;
   }
-  if ((decision.badName = WhyNotAPrinterName(newName))) {
+  decision.badName = WhyNotToGiveName(newName);
+  if (!decision.badName.empty()) {
     LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
                newName, decision.badName);
     decision.verdict = RenameDecision::kBadName;
@@ -225,7 +226,7 @@ std::wstring RenamePass::SuffixedName(const std::wstring& newName) const {
 void RenamePass::ResolveClashByAppending(ListedPrinter& printer, const RenameDecision& decision) {
   LogPrintfW(L"Going to append something to the name of the printer\n");
   const std::wstring suffixedName = SuffixedName(decision.newName);
-  if (const wchar_t* why = WhyNotAPrinterName(suffixedName)) {
+  if (const std::wstring why = WhyNotToGiveName(suffixedName); !why.empty()) {
     LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
                suffixedName, why);
     return;
@@ -272,7 +273,8 @@ PreviewEntry RenamePass::PreviewPrinter(ListedPrinter& printer, const std::wstri
   } else if (held) {
     entry.clash = PreviewEntry::kSuffixed;
     entry.finalName = SuffixedName(newName);
-    if ((entry.decision.badName = WhyNotAPrinterName(entry.finalName))) {
+    entry.decision.badName = WhyNotToGiveName(entry.finalName);
+    if (!entry.decision.badName.empty()) {
       entry.decision.verdict = RenameDecision::kBadName;
       entry.decision.newName = entry.finalName;
       entry.finalName.clear();
