@@ -14,11 +14,26 @@ void ThrowIfOutOfMemory(Status status) {
   if (status.code() == hresult::kOutOfMemory) throw std::bad_alloc();
 }
 
+namespace {
+
+// The names matched are chosen by remote users, and a backtracking matcher
+// can take hours over one name. libstdc++'s polynomial matcher cannot
+// backtrack; a pattern it cannot run (one with a back-reference) fails to
+// compile and so matches nothing. MSVC's matcher gives up past its own
+// complexity limit instead, which Search reports as no match.
+#if defined(__GLIBCXX__)
+constexpr auto kSyntax = std::regex_constants::ECMAScript | std::regex_constants::__polynomial;
+#else
+constexpr auto kSyntax = std::regex_constants::ECMAScript;
+#endif
+
+}  // namespace
+
 bool RenamePattern::Search(const std::wstring& name) {
   if (!compiled_) {
     compiled_ = true;
     try {
-      regex_.assign(text_, std::regex_constants::ECMAScript);
+      regex_.assign(text_, kSyntax);
       valid_ = true;
     } catch (const std::regex_error& e) {
       LogPrintfW(
