@@ -338,12 +338,12 @@ TEST_F(RenamePassTest, FollowsTheSettings) {
   EXPECT_EQ(log.find(compile), log.rfind(compile));
   EXPECT_EQ(After(), (Names{kHp3, kCanon5}));
 
-  Run(Clash(false, [] { settings().AppendToDuplicates = L"\t[2]  "; }), {kHp3});
-  EXPECT_EQ(After(), (Names{kHpAlice, kHpAlice + L" [2]"}));
-  EXPECT_EQ(given, (Given{{3, {kHpAlice + L" [2]"}}}));
-  // Suffixed, it would read as session 2's printer once listed again.
-  log = Run(Clash(false, [] { settings().AppendToDuplicates = L"(2)"; }), {kHp3});
-  EXPECT_NE(log.find(L"(it would read as session 2's printer)"), std::wstring::npos);
+  // Trimmed and suffixed, the name would read as session 2's once listed
+  // again, so it is not given.
+  log = Run(Clash(false, [] { settings().AppendToDuplicates = L"\t(2)  "; }), {kHp3});
+  EXPECT_NE(log.find(L"The name " + kHpAlice +
+                     L" (2) cannot be given to a printer (it would read as session 2's printer)"),
+            std::wstring::npos);
   EXPECT_EQ(After(), (Names{kHpAlice, kHp3}));
 }
 
