@@ -1,6 +1,8 @@
 // Name composition over a fuzzed printer name, naming format and session
 // table. The session of a name is never chosen by the client's computer
-// name: when digits follow the last ")", the chosen session is that run.
+// name: when digits follow the last ")", the chosen session is that run, and
+// only when it stands as a word of its own. A name the engine may give,
+// listed again, is given to no session at all.
 #include "fuzz/fuzz_input.h"
 #include "service/engine/name_composition.h"
 #include "service/log.h"
@@ -46,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const std::wstring name = Utf8ToWide(fields[0]);
   const ComposedName composed = ComposeNewName(wts, settings, name);
+  // Any name the pass would accept, composed or suffixed (the input stands
+  // for the latter), reads as no session's.
+  for (const std::wstring* given : {&composed.newName, &name})
+    if (WhyNotToGiveName(*given).empty()) FUZZ_CHECK(!ComposeNewName(wts, settings, *given).ok);
   if (!composed.ok) {
     FUZZ_CHECK(composed.sessionId == -1 && composed.newName == name);
     return 0;
@@ -53,7 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(composed.sessionId >= 0);
   const size_t open = name.rfind(L'('), close = name.rfind(L')');
   FUZZ_CHECK(open != std::wstring::npos && close != std::wstring::npos && open < close);
-  if (name.find_first_of(kDigits, close + 1) != std::wstring::npos) {
+  if (const size_t last = name.find_last_of(kDigits); last != std::wstring::npos && last > close) {
+    const size_t first = name.find_last_not_of(kDigits, last) + 1;
+    FUZZ_CHECK(first == close + 1 || std::iswspace(name[first - 1]));
+    FUZZ_CHECK(last + 1 == name.size() || std::iswspace(name[last + 1]));
     FUZZ_CHECK(composed.sessionId == LastRun(name, close + 1, name.size()));
   } else {
     // Only the "(redirected N)" form is left: white space alone after the

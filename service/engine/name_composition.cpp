@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <optional>
+#include <utility>
 
 #include "platform/text.h"
 #include "service/log.h"
@@ -15,14 +16,14 @@ constexpr size_t kUnset = static_cast<size_t>(-1);
 bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 bool IsSpace(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
 
-// The rightmost run of digits in name[begin, end), scanning from the right;
-// empty when there is none.
-std::wstring LastDigitRun(const std::wstring& name, size_t begin, size_t end) {
+// The rightmost run of digits in name[begin, end) as [first, last); first ==
+// last when there is none.
+std::pair<size_t, size_t> LastDigitRun(const std::wstring& name, size_t begin, size_t end) {
   size_t last = end;
   while (last > begin && !IsAsciiDigit(name[last - 1])) --last;
   size_t first = last;
   while (first > begin && IsAsciiDigit(name[first - 1])) --first;
-  return name.substr(first, last - first);
+  return {first, last};
 }
 
 // Whether a digit run's value fits a non-negative 32-bit id. StrToIntExW
@@ -53,6 +54,46 @@ bool IsSessionValid(TerminalServices& wts, const std::wstring& digits) {
                    .ok();
 }
 
+// Where a redirected printer's name holds its session number, read from the
+// text alone.
+struct SessionNumber {
+  bool parens = false;  // a "(" before the last ")"
+  size_t open = 0;      // the last "(" when `parens`
+  std::wstring digits;  // empty when no run qualifies
+  bool inside = false;  // the run stands inside the parentheses
+};
+
+// Windows writes the session either after the parentheses ("(from CLIENT)
+// in session 3", also in other languages and with a word after the number)
+// or inside them ("(redirected 3)"). In the first form the parentheses hold
+// the client computer's name, which the remote user chooses and which often
+// ends in digits: those must never pick the session, so the last digit run
+// after the ")" decides alone, and only as a word of its own; a name such as
+// "HP (Color) On student42", which this service may have given itself, has
+// no session. The digits inside count only when nothing but white space
+// follows the ")".
+SessionNumber FindSessionNumber(const std::wstring& name) {
+  SessionNumber number;
+  const size_t open = name.rfind(L'(');
+  const size_t close = name.rfind(L')');
+  if (open == std::wstring::npos || close == std::wstring::npos || open > close) return number;
+  number.parens = true;
+  number.open = open;
+  const auto [first, last] = LastDigitRun(name, close + 1, name.size());
+  if (first != last) {
+    const bool word = (first == close + 1 || IsSpace(name[first - 1])) &&
+                      (last == name.size() || IsSpace(name[last]));
+    if (word) number.digits = name.substr(first, last - first);
+    return number;
+  }
+  if (std::all_of(name.begin() + static_cast<ptrdiff_t>(close) + 1, name.end(), IsSpace)) {
+    const auto [in, out] = LastDigitRun(name, open + 1, close);
+    number.digits = name.substr(in, out - in);
+    number.inside = true;
+  }
+  return number;
+}
+
 struct RedirectedName {
   std::wstring baseName;  // the name before the last "(", trimmed
   int32_t sessionId = -1;
@@ -61,29 +102,16 @@ struct RedirectedName {
 // The session that Windows wrote into a redirected printer's name, logging
 // why when there is none.
 std::optional<RedirectedName> FindSession(TerminalServices& wts, const std::wstring& currentName) {
-  const size_t open = currentName.rfind(L'(');
-  const size_t close = currentName.rfind(L')');
-  if (open == std::wstring::npos || close == std::wstring::npos || open > close) {
+  const SessionNumber number = FindSessionNumber(currentName);
+  if (!number.parens) {
     LogPrintfW(L"There was no paren in the current name (\"%s\"), so we're bailing\n", currentName);
     return std::nullopt;
   }
-
-  // Windows writes the session either after the parentheses ("(from CLIENT)
-  // in session 3") or inside them ("(redirected 3)"). In the first form the
-  // parentheses hold the client computer's name, which the remote user
-  // chooses and which often ends in digits: those must never pick the
-  // session, so digits after the ")" decide alone, and the digits inside
-  // count only when nothing but white space follows the ")".
-  std::wstring digits = LastDigitRun(currentName, close + 1, currentName.size());
-  bool taken = !digits.empty();
-  if (!taken && std::all_of(currentName.begin() + static_cast<ptrdiff_t>(close) + 1,
-                            currentName.end(), IsSpace)) {
-    digits = LastDigitRun(currentName, open + 1, close);
-    if (!digits.empty()) {
-      taken = IsSessionValid(wts, digits);
-      LogPrintfW(L"Checked whether the session id was valid, and it %s\n",
-                 taken ? L"was" : L"was not");
-    }
+  bool taken = !number.digits.empty();
+  if (taken && number.inside) {
+    taken = IsSessionValid(wts, number.digits);
+    LogPrintfW(L"Checked whether the session id was valid, and it %s\n",
+               taken ? L"was" : L"was not");
   }
   if (!taken) {
     LogPrintfW(
@@ -93,15 +121,15 @@ std::optional<RedirectedName> FindSession(TerminalServices& wts, const std::wstr
     return std::nullopt;
   }
 
-  const std::optional<int32_t> sessionId = ConvertSessionId(wts, digits);
+  const std::optional<int32_t> sessionId = ConvertSessionId(wts, number.digits);
   if (!sessionId) {
     LogPrintfW(
         L"Were not able to convert what we thought was the session ID into a number.  We got %s "
         L"as the session ID\n",
-        digits);
+        number.digits);
     return std::nullopt;
   }
-  std::wstring baseName = currentName.substr(0, open);
+  std::wstring baseName = currentName.substr(0, number.open);
   TrimWhitespace(baseName);
   return RedirectedName{std::move(baseName), *sessionId};
 }
@@ -126,23 +154,43 @@ SessionNames GetSessionNames(TerminalServices& wts, uint32_t sessionId) {
   return names;
 }
 
-// Replaces the first occurrence of `token` (ASCII letters folded) by `value`.
-void ReplaceFirstNoCase(std::wstring& text, std::wstring_view token, const std::wstring& value) {
-  auto at = std::search(text.begin(), text.end(), token.begin(), token.end(),
-                        [](wchar_t a, wchar_t b) { return AsciiUpper(a) == AsciiUpper(b); });
-  if (at != text.end()) text.replace(static_cast<size_t>(at - text.begin()), token.size(), value);
-}
-
-// The NamingFormat with the names put in. When the session has neither
+// The NamingFormat with the names put in, in one pass from the left: a
+// name put in is never searched for tokens, so a printer or user named
+// "%username%" stays as it is. Each token is replaced at its first
+// occurrence only (ASCII letters folded). When the session has neither
 // name, its tokens stay as they are.
 std::wstring ApplyFormat(const Settings& settings, const std::wstring& baseName,
                          const SessionNames& names) {
-  std::wstring newName = settings.NamingFormat;
-  ReplaceFirstNoCase(newName, L"%printername%", baseName);
-  if (!names.user.empty() || !names.client.empty()) {
-    ReplaceFirstNoCase(newName, L"%username%", names.user);
-    ReplaceFirstNoCase(newName, L"%hostname%", names.client);
-    ReplaceFirstNoCase(newName, L"%clientname%", names.client);
+  struct Token {
+    std::wstring_view text;
+    const std::wstring& value;
+    bool pending;
+  };
+  const bool named = !names.user.empty() || !names.client.empty();
+  Token tokens[] = {{L"%printername%", baseName, true},
+                    {L"%username%", names.user, named},
+                    {L"%hostname%", names.client, named},
+                    {L"%clientname%", names.client, named}};
+  const std::wstring& format = settings.NamingFormat;
+  std::wstring newName;
+  for (size_t at = 0; at < format.size();) {
+    Token* found = nullptr;
+    for (Token& token : tokens) {
+      if (token.pending && format.size() - at >= token.text.size() &&
+          std::equal(token.text.begin(), token.text.end(),
+                     format.begin() + static_cast<ptrdiff_t>(at),
+                     [](wchar_t a, wchar_t b) { return AsciiUpper(a) == AsciiUpper(b); })) {
+        found = &token;
+        break;
+      }
+    }
+    if (!found) {
+      newName += format[at++];
+      continue;
+    }
+    newName += found->value;
+    at += found->text.size();
+    found->pending = false;
   }
   if (settings.StripParens)
     std::erase_if(newName, [](wchar_t c) { return c == L'(' || c == L')'; });
@@ -163,12 +211,18 @@ ComposedName ComposeNewName(TerminalServices& wts, const Settings& settings,
                       std::move(names.client)};
 }
 
-const wchar_t* WhyNotAPrinterName(const std::wstring& name) {
+std::wstring WhyNotToGiveName(const std::wstring& name) {
   if (name.empty()) return L"it is empty";
   if (name.size() > kMaxPrinterNameChars) return L"it is longer than 220 characters";
   if (name.find(L',') != std::wstring::npos) return L"it contains a comma";
   if (name.find(L'\\') != std::wstring::npos) return L"it contains a backslash";
-  return nullptr;
+  // Listed again once its session's cache entry is gone (a log-off or a
+  // restart), such a name would be taken for that session's printer and
+  // renamed again, for whoever holds that session then.
+  const SessionNumber number = FindSessionNumber(name);
+  if (!number.digits.empty() && FitsSessionId(number.digits))
+    return L"it would read as session " + std::to_wstring(std::stoi(number.digits)) + L"'s printer";
+  return {};
 }
 
 void TrimWhitespace(std::wstring& text) {

@@ -28,9 +28,11 @@ ComposedName ComposeNewName(TerminalServices& wts, const Settings& settings,
 // The longest name the spooler gives a printer.
 inline constexpr size_t kMaxPrinterNameChars = 220;
 
-// Why the spooler would refuse `name` for a printer (empty, too long, a comma
-// or a backslash in it), or null when it would not.
-const wchar_t* WhyNotAPrinterName(const std::wstring& name);
+// Why `name` must not be given to a printer, or empty when it may: the
+// spooler would refuse it (empty, too long, a comma or a backslash in it),
+// or it would itself read as a session's redirected printer, whichever
+// session that is.
+std::wstring WhyNotToGiveName(const std::wstring& name);
 
 // Removes white space (iswspace) at the end, then at the start.
 void TrimWhitespace(std::wstring& text);

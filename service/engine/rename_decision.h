@@ -14,7 +14,7 @@ struct RenameDecision {
     kNotOfInterest,  // OnlyUseRegex did not match
     kNoSession,      // no session number in its name, or no such session
     kNoUser,         // the session has no user
-    kBadName,        // the spooler would refuse the new name (`badName` says why)
+    kBadName,        // the new name must not be given (`badName` says why)
     kNoSid,          // the user's account could not be found
   };
   Verdict verdict = kNoSession;
@@ -23,7 +23,7 @@ struct RenameDecision {
   std::wstring userName;
   std::wstring clientName;
   std::wstring sid;
-  const wchar_t* badName = nullptr;
+  std::wstring badName;
 };
 
 }  // namespace vantrel

@@ -14,11 +14,26 @@ void ThrowIfOutOfMemory(Status status) {
   if (status.code() == hresult::kOutOfMemory) throw std::bad_alloc();
 }
 
+namespace {
+
+// The names matched are chosen by remote users, and a backtracking matcher
+// can take hours over one name. libstdc++'s polynomial matcher cannot
+// backtrack; a pattern it cannot run (one with a back-reference) fails to
+// compile and so matches nothing. MSVC's matcher gives up past its own
+// complexity limit instead, which Search reports as no match.
+#if defined(__GLIBCXX__)
+constexpr auto kSyntax = std::regex_constants::ECMAScript | std::regex_constants::__polynomial;
+#else
+constexpr auto kSyntax = std::regex_constants::ECMAScript;
+#endif
+
+}  // namespace
+
 bool RenamePattern::Search(const std::wstring& name) {
   if (!compiled_) {
     compiled_ = true;
     try {
-      regex_.assign(text_, std::regex_constants::ECMAScript);
+      regex_.assign(text_, kSyntax);
       valid_ = true;
     } catch (const std::regex_error& e) {
       LogPrintfW(
@@ -134,7 +149,8 @@ RenameDecision RenamePass::Decide(ListedPrinter& printer, const std::wstring& cu
     decision.verdict = RenameDecision::kNoUser;
     return decision;
   }
-  if ((decision.badName = WhyNotAPrinterName(newName))) {
+  decision.badName = WhyNotToGiveName(newName);
+  if (!decision.badName.empty()) {
     LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
                newName, decision.badName);
     decision.verdict = RenameDecision::kBadName;
@@ -253,7 +269,7 @@ std::wstring RenamePass::SuffixedName(const std::wstring& newName) const {
 void RenamePass::ResolveClashByAppending(ListedPrinter& printer, const RenameDecision& decision) {
   LogPrintfW(L"Going to append something to the name of the printer\n");
   const std::wstring suffixedName = SuffixedName(decision.newName);
-  if (const wchar_t* why = WhyNotAPrinterName(suffixedName)) {
+  if (const std::wstring why = WhyNotToGiveName(suffixedName); !why.empty()) {
     LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
                suffixedName, why);
     return;
@@ -308,7 +324,8 @@ PreviewEntry RenamePass::PreviewPrinter(ListedPrinter& printer, const std::wstri
   } else if (held) {
     entry.clash = PreviewEntry::kSuffixed;
     entry.finalName = SuffixedName(newName);
-    if ((entry.decision.badName = WhyNotAPrinterName(entry.finalName))) {
+    entry.decision.badName = WhyNotToGiveName(entry.finalName);
+    if (!entry.decision.badName.empty()) {
       entry.decision.verdict = RenameDecision::kBadName;
       entry.decision.newName = entry.finalName;
       entry.finalName.clear();

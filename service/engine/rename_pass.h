@@ -48,7 +48,7 @@ class RenamePattern {
 
   // Whether the pattern (ECMAScript, case-sensitive) occurs anywhere in
   // `name`. A pattern that does not compile matches nothing; that is logged
-  // once, at the first search.
+  // once, at the first search. No name can make the match run for long.
   bool Search(const std::wstring& name);
 
  private:

@@ -57,6 +57,11 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
       {L"HP (from CLIENT) in 99 session 12", L"%username%", 0, 12, L"bob", L""},
       {L"HP (redirected 3) \t", L"%username%", 0, 3, L"alice", kWas},
       {L"HP (from CLIENT12) in session", L"%username%", 0, -1, L"", kNoRun},
+      // Only a word of its own: a number in another language's words is, a
+      // user name's digits (a name this service gave) are not.
+      {L"HP (from PC12) \u30BB\u30C3\u30B7\u30E7\u30F3 3 \u5185", L"%username%", 0, 3, L"alice",
+       L""},
+      {L"HP (Color) On student42", kAt, 0, -1, L"", kNoRun},
       // Parentheses go from the printer's name and the format alike.
       {L"HP (A) (redirected 3)", L"%printername% (%username%)", 0, 3, L"HP A alice", kWas, true},
       // Tokens match once each, ASCII letters folded and no others.
@@ -64,6 +69,9 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
       {kHp3, L"%username%-%username%", 0, 3, L"alice-%username%", kWas},
       {kHp3, L"%u\u017Fername% %username", 0, 3, L"%u\u017Fername% %username", kWas},
       {kHp3, L"%hostname%/%clientname%", 0, 3, L"CLIENT7/CLIENT7", kWas},
+      // Text put in is never searched for tokens.
+      {L"%username% (redirected 3)", L"%printername% On %username%", 0, 3, L"%username% On alice",
+       kWas},
       {L" \tHP  Laser\t (redirected 3)", L"[%printername%]", 0, 3, L"[HP  Laser]", kWas},
       {L"  (redirected 3)", L"[%printername%]", 0, 3, L"[]", kWas},
       // One name known: the other is replaced by nothing; neither: tokens stay.
@@ -98,8 +106,10 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
   }
   ResetSettingsForTesting();
   const std::wstring longest(kMaxPrinterNameChars, L'x');
-  EXPECT_EQ(WhyNotAPrinterName(longest), nullptr);
-  EXPECT_NE(WhyNotAPrinterName(longest + L"x"), nullptr);
+  EXPECT_EQ(WhyNotToGiveName(longest), L"");
+  EXPECT_EQ(WhyNotToGiveName(longest + L"x"), L"it is longer than 220 characters");
+  // Nor a name that reads as a session's, whether that session exists or not.
+  EXPECT_EQ(WhyNotToGiveName(L"HP (x) 3 On alice"), L"it would read as session 3's printer");
 }
 
 }  // namespace
