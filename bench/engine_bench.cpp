@@ -121,7 +121,9 @@ class BenchHost : public HostPlatform {
   std::unique_ptr<PrinterEngine> CreateEngine() override {
     return std::make_unique<Printers>(server_.ports);
   }
-  std::unique_ptr<TickTimer> CreateTickTimer() override { return nullptr; }
+  Status CreateTickTimer(std::unique_ptr<TickTimer>*) override {
+    return Status(win32_error::kGenFailure);
+  }
   Status CreateStopEvent(std::unique_ptr<StopEvent>*) override {
     return Status(win32_error::kGenFailure);
   }

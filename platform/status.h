@@ -40,6 +40,7 @@ inline constexpr int32_t kInvalidArg = static_cast<int32_t>(0x80070057);
 inline constexpr int32_t kWbemNotFound = static_cast<int32_t>(0x80041002);
 inline constexpr int32_t kWbemTypeMismatch = static_cast<int32_t>(0x80041005);
 inline constexpr int32_t kWbemInvalidQuery = static_cast<int32_t>(0x80041017);
+inline constexpr int32_t kWbemTimedOut = static_cast<int32_t>(0x80041069);
 }  // namespace hresult
 
 class [[nodiscard]] Status {

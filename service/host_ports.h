@@ -33,7 +33,7 @@ class TickTimer {
 // through which the control thread hands the service thread work.
 class StopEvent {
  public:
-  enum class WaitResult { kIoCompletion, kWoken, kEnded };
+  enum class WaitResult { kIoCompletion, kWoken, kEnded, kFailed };
   static constexpr uint32_t kInfinite = 0xFFFFFFFF;
 
   virtual ~StopEvent() = default;
@@ -42,8 +42,9 @@ class StopEvent {
   virtual void Wake() = 0;
   // One alertable wait of at most `timeoutMs`: kIoCompletion when it
   // returned to run queued ticks, kWoken after Wake or when the time ran
-  // out, kEnded when signalled or failed.
-  virtual WaitResult WaitAlertable(uint32_t timeoutMs) = 0;
+  // out, kEnded when signalled, kFailed with the reason in `failure` when
+  // the wait itself failed.
+  virtual WaitResult WaitAlertable(uint32_t timeoutMs, Status* failure) = 0;
 };
 
 // SetServiceStatus on the handle the handler registration returned.
@@ -66,10 +67,9 @@ class HostPlatform {
  public:
   virtual ~HostPlatform() = default;
   virtual std::unique_ptr<PrinterEngine> CreateEngine() = 0;
-  // Null when the object cannot be created; the run goes on without it.
-  virtual std::unique_ptr<TickTimer> CreateTickTimer() = 0;
-  // A Win32 error code when the event cannot be created; the run then
-  // stops at once.
+  // Each a Win32 error code when the object cannot be created; the run
+  // then stops at once, with that code.
+  virtual Status CreateTickTimer(std::unique_ptr<TickTimer>* timer) = 0;
   virtual Status CreateStopEvent(std::unique_ptr<StopEvent>* event) = 0;
   virtual Clock& clock() = 0;
 };

@@ -17,6 +17,11 @@ bool TakesCheckPoint(uint32_t state) {
   return state != service_state::kRunning && state != service_state::kStopped;
 }
 
+// A failure must never reach the manager as exit code 0.
+uint32_t FailureCode(Status status) {
+  return static_cast<uint32_t>(status.ok() ? win32_error::kGenFailure : status.code());
+}
+
 bool IsKnownControl(uint32_t control) {
   switch (control) {
     case service_control::kStop:
@@ -40,12 +45,13 @@ int64_t FileTimeToUnixSeconds(uint32_t low, uint32_t high) {
 ServiceContext::ServiceContext(HostPlatform& platform, CheckPointCounter& checkPoints)
     : platform_(platform), checkPoints_(checkPoints) {
   printers = platform_.CreateEngine();
-  tickTimer = platform_.CreateTickTimer();
-  const Status made = platform_.CreateStopEvent(&stopEvent);
-  if (!stopEvent) {
-    // A failure must never reach the manager as exit code 0.
-    stopEventError_ = static_cast<uint32_t>(made.ok() ? win32_error::kGenFailure : made.code());
-  }
+  // Without the event nothing could end the run; without the timer no pass
+  // would ever come. Either way the run stops with the reason, so that the
+  // manager's restart-on-failure actions get a chance.
+  const Status timer = platform_.CreateTickTimer(&tickTimer);
+  if (!tickTimer) startError_ = FailureCode(timer);
+  const Status event = platform_.CreateStopEvent(&stopEvent);
+  if (!stopEvent && startError_ == 0) startError_ = FailureCode(event);
   ReloadSettings();
   LogPrintf("User logged in\n");
   lastLogonTime.store(platform_.clock().NowSeconds());
@@ -166,25 +172,42 @@ void ServiceContext::SetStatusHandle(std::unique_ptr<StatusReporter> handle) {
 
 void ServiceContext::ReportStatus(uint32_t state, uint32_t controlsAccepted, uint32_t win32ExitCode,
                                   uint32_t waitHint) {
-  if (!statusHandle) return;
+  if (statusHandle)
+    ReportStatus(*statusHandle, checkPoints_, state, controlsAccepted, win32ExitCode, waitHint);
+}
+
+void ServiceContext::ReportStatus(StatusReporter& channel, CheckPointCounter& checkPoints,
+                                  uint32_t state, uint32_t controlsAccepted, uint32_t win32ExitCode,
+                                  uint32_t waitHint) {
   ServiceStatus status;
   status.serviceType = kServiceWin32OwnProcess;
   status.currentState = state;
   status.controlsAccepted = controlsAccepted;
   status.win32ExitCode = win32ExitCode;
   status.serviceSpecificExitCode = 0;
-  status.checkPoint = TakesCheckPoint(state) ? checkPoints_.Take() : 0;
+  status.checkPoint = TakesCheckPoint(state) ? checkPoints.Take() : 0;
   status.waitHint = waitHint;
-  statusHandle->Report(status);
+  channel.Report(status);
 }
 
-void ServiceContext::WaitForStop() {
-  if (!stopEvent) return;
+uint32_t ServiceContext::WaitForStop() {
+  if (startError_ != 0) return startError_;
   for (;;) {
     // Unlimited unless a refused arming is to be tried again.
     const uint32_t timeout = armPending_.load() ? kArmRetryMs : StopEvent::kInfinite;
-    if (stopEvent->WaitAlertable(timeout) == StopEvent::WaitResult::kEnded) return;
-    ArmIfRequested();
+    Status failure;
+    switch (stopEvent->WaitAlertable(timeout, &failure)) {
+      case StopEvent::WaitResult::kEnded:
+        return 0;
+      case StopEvent::WaitResult::kFailed:
+        // A wait that fails once fails again at once: end the run rather
+        // than spin, and say why.
+        LogPrintf("The service thread's wait failed (%d), so the service stops\n",
+                  static_cast<int32_t>(FailureCode(failure)));
+        return FailureCode(failure);
+      default:
+        ArmIfRequested();
+    }
   }
 }
 

@@ -88,15 +88,19 @@ class ServiceContext {
   // status channel (debug mode).
   void ReportStatus(uint32_t state, uint32_t controlsAccepted, uint32_t win32ExitCode,
                     uint32_t waitHint);
+  // The same report through `channel`, for a run that has no context.
+  static void ReportStatus(StatusReporter& channel, CheckPointCounter& checkPoints, uint32_t state,
+                           uint32_t controlsAccepted, uint32_t win32ExitCode, uint32_t waitHint);
 
-  bool HasStopEvent() const { return stopEvent != nullptr; }
-  // Why there is no stop event: never 0.
-  uint32_t StopEventError() const { return stopEventError_; }
+  // Why the stop event or the tick timer could not be made (never 0), or 0
+  // when both were. A run without them must stop at once.
+  uint32_t StartError() const { return startError_; }
 
   // Service thread: waits on the stop event for as long as the waits end to
-  // run queued ticks or work handed over by the control thread. Returns at
-  // once without a stop event.
-  void WaitForStop();
+  // run queued ticks or work handed over by the control thread. Returns 0
+  // after STOP, else why the wait failed (never 0); StartError at once
+  // without a stop event.
+  uint32_t WaitForStop();
 
   int64_t LastLogonTime() const { return lastLogonTime.load(); }
 
@@ -117,7 +121,7 @@ class ServiceContext {
   std::atomic<bool> armPending_{false};
   bool armFailureLogged_ = false;  // service thread only
   std::atomic<bool> stopRequested_{false};
-  uint32_t stopEventError_ = 0;
+  uint32_t startError_ = 0;
 
   std::atomic<int64_t> lastLogonTime{0};
   std::unique_ptr<TickTimer> tickTimer;

@@ -1,5 +1,6 @@
 #include "service/service_entry.h"
 
+#include <optional>
 #include <string_view>
 
 #include "platform/text.h"
@@ -30,34 +31,48 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
                     ControlGate& gate) {
   if (HasWithLogParameter(args)) logEnabled = true;
 
-  ServiceContext context(platform, checkPoints);
+  std::optional<ServiceContext> context;
+  try {
+    context.emplace(platform, checkPoints);
+  } catch (...) {
+    // Reported once the handler is registered, in the usual order.
+  }
   auto statusHandle = registration.RegisterHandler(gate);
   if (!statusHandle) {
     // Without a handler nothing could stop the run or hear of it; leaving
     // at once lets the dispatcher end the process.
     return;
   }
-  context.SetStatusHandle(std::move(statusHandle));
+  if (!context) {
+    // No context, so the gate stays closed; the manager still hears that the
+    // service stopped, and why, so its restart-on-failure actions apply.
+    ServiceContext::ReportStatus(*statusHandle, checkPoints, service_state::kStartPending, 0, 0,
+                                 3000);
+    ServiceContext::ReportStatus(*statusHandle, checkPoints, service_state::kStopped,
+                                 kAcceptedControls, win32_error::kExceptionInService, 0);
+    return;
+  }
+  context->SetStatusHandle(std::move(statusHandle));
   // Opened once the context can report (until then only an interrogation
   // could come, and it needs nothing); closed on every way out, before the
   // context goes.
-  gate.Open(context);
+  gate.Open(*context);
   struct CloseGate {
     ControlGate& gate;
     ~CloseGate() { gate.Close(); }
   } closeGate{gate};
-  context.ReportStatus(service_state::kStartPending, 0, 0, 3000);
+  context->ReportStatus(service_state::kStartPending, 0, 0, 3000);
 
-  if (!context.HasStopEvent()) {
-    context.ReportStatus(service_state::kStopped, kAcceptedControls, context.StopEventError(), 0);
+  if (context->StartError() != 0) {
+    context->ReportStatus(service_state::kStopped, kAcceptedControls, context->StartError(), 0);
     return;
   }
 
   uint32_t exitCode = 0;
   try {
-    context.ArmTimer();
-    context.ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
-    context.WaitForStop();
+    context->ArmTimer();
+    context->ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
+    exitCode = context->WaitForStop();
   } catch (...) {
     // The manager must still hear that the service stopped, and why.
     exitCode = win32_error::kExceptionInService;
@@ -65,14 +80,17 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   // A control still being handled finishes first, so the stopped report is
   // the last one the manager sees.
   gate.Close();
-  context.ReportStatus(service_state::kStopped, kAcceptedControls, exitCode, 0);
+  context->ReportStatus(service_state::kStopped, kAcceptedControls, exitCode, 0);
 }
 
 uint32_t RunDebugWork(HostPlatform& platform) {
-  ServiceContext context(platform);
-  context.ArmTimer();
-  context.WaitForStop();
-  return 0;
+  try {
+    ServiceContext context(platform);
+    if (context.StartError() == 0) context.ArmTimer();
+    return context.WaitForStop();
+  } catch (...) {
+    return win32_error::kExceptionInService;
+  }
 }
 
 }  // namespace vantrel

@@ -25,16 +25,16 @@ bool IsPreviewCommandLine(const std::vector<std::wstring>& argv);
 bool HasWithLogParameter(const std::vector<std::wstring>& args);
 
 // ServiceMain: turns the log on for "withlog", runs the context from
-// start-pending to stopped. `args[0]` is the service name. An exception
-// after the start-pending report ends the run with a stopped report that
-// carries ERROR_EXCEPTION_IN_SERVICE.
+// start-pending to stopped. `args[0]` is the service name. Every way the
+// run can fail ends with a stopped report that carries the reason (an
+// exception, in the context's construction too: ERROR_EXCEPTION_IN_SERVICE).
 void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platform,
                     ControlRegistration& registration,
                     CheckPointCounter& checkPoints = ProcessCheckPoints(),
                     ControlGate& gate = ProcessControlGate());
 
 // DebugThread: the same work without the Service Control Manager; runs
-// until the process is ended.
+// until the process is ended, or returns the reason the run failed.
 uint32_t RunDebugWork(HostPlatform& platform);
 
 }  // namespace vantrel

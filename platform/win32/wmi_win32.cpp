@@ -1,10 +1,9 @@
 #include "platform/win32/wmi_win32.h"
 
-#include <windows.h>
-
 #include <comdef.h>
 #include <oleauto.h>
 #include <wbemidl.h>
+#include <windows.h>
 #include <wrl/client.h>
 
 #include <cstdint>
@@ -18,6 +17,13 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr ULONG kBatchSize = 10;
+// How long one batch may take. A stuck provider would otherwise hold the
+// rename pass, and with it the service's STOPPED report, for ever. One tick
+// (10 s) is far beyond what a healthy WMI needs for ten printers even under
+// load, and short enough that a STOP during a stuck pass still gets through
+// before the Service Control Manager gives up on the service.
+constexpr LONG kBatchWaitMs = 10000;
+static_assert(hresult::kWbemTimedOut == static_cast<int32_t>(WBEM_E_TIMED_OUT));
 const Status kOutOfMemory(E_OUTOFMEMORY);
 
 // CatchToStatus for COM code: _bstr_t reports a failed allocation as
@@ -56,14 +62,30 @@ class ScopedVariant {
 // fit is refused rather than truncated.
 bool VariantToInt32(const VARIANT& v, int32_t* out) {
   switch (V_VT(&v)) {
-    case VT_I1: *out = V_I1(&v); return true;
-    case VT_UI1: *out = V_UI1(&v); return true;
-    case VT_I2: *out = V_I2(&v); return true;
-    case VT_UI2: *out = V_UI2(&v); return true;
-    case VT_I4: *out = V_I4(&v); return true;
-    case VT_UI4: *out = static_cast<int32_t>(V_UI4(&v)); return true;
-    case VT_INT: *out = V_INT(&v); return true;
-    case VT_UINT: *out = static_cast<int32_t>(V_UINT(&v)); return true;
+    case VT_I1:
+      *out = V_I1(&v);
+      return true;
+    case VT_UI1:
+      *out = V_UI1(&v);
+      return true;
+    case VT_I2:
+      *out = V_I2(&v);
+      return true;
+    case VT_UI2:
+      *out = V_UI2(&v);
+      return true;
+    case VT_I4:
+      *out = V_I4(&v);
+      return true;
+    case VT_UI4:
+      *out = static_cast<int32_t>(V_UI4(&v));
+      return true;
+    case VT_INT:
+      *out = V_INT(&v);
+      return true;
+    case VT_UINT:
+      *out = static_cast<int32_t>(V_UINT(&v));
+      return true;
     case VT_I8:
       if (V_I8(&v) < INT32_MIN || V_I8(&v) > INT32_MAX) return false;
       *out = static_cast<int32_t>(V_I8(&v));
@@ -72,7 +94,8 @@ bool VariantToInt32(const VARIANT& v, int32_t* out) {
       if (V_UI8(&v) > static_cast<ULONGLONG>(INT32_MAX)) return false;
       *out = static_cast<int32_t>(V_UI8(&v));
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -165,7 +188,7 @@ class Win32ListedPrinter : public ListedPrinter {
       ComPtr<IWbemClassObject> out;
       const HRESULT hr =
           method_->services->ExecMethod(_bstr_t(path_.c_str()), _bstr_t(L"RenamePrinter"), 0,
-                                       nullptr, inParams_.Get(), &out, nullptr);
+                                        nullptr, inParams_.Get(), &out, nullptr);
       // A success without out-parameters is reported with its own code.
       if (FAILED(hr) || !out) return Status(hr);
 
@@ -199,6 +222,7 @@ class Win32PrinterListing : public PrinterListing {
     printer->reset();
     return Guarded([&]() -> Status {
       while (next_ == batch_.size()) {
+        if (timedOut_) return Status(hresult::kWbemTimedOut);
         if (!more_) return Status::Ok();
         batch_.clear();
         next_ = 0;
@@ -207,7 +231,7 @@ class Win32PrinterListing : public PrinterListing {
         std::vector<IWbemClassObject*> raw(kBatchSize, nullptr);
         batch_.reserve(kBatchSize);
         ULONG returned = 0;
-        const HRESULT hr = enumerator_->Next(WBEM_INFINITE, kBatchSize, raw.data(), &returned);
+        const HRESULT hr = enumerator_->Next(kBatchWaitMs, kBatchSize, raw.data(), &returned);
         for (ULONG i = 0; i < returned && i < kBatchSize; ++i) {
           batch_.emplace_back();
           batch_.back().Attach(raw[i]);
@@ -220,6 +244,9 @@ class Win32PrinterListing : public PrinterListing {
           more_ = false;
           return Status(hr);
         }
+        // A success code, but the listing cannot go on: the rows that came
+        // in time are handed over, then the listing fails.
+        if (hr == WBEM_S_TIMEDOUT) timedOut_ = true;
       }
       ComPtr<IWbemClassObject> row = std::move(batch_[next_++]);
       if (row) *printer = std::make_unique<Win32ListedPrinter>(std::move(row), method_);
@@ -233,6 +260,7 @@ class Win32PrinterListing : public PrinterListing {
   std::vector<ComPtr<IWbemClassObject>> batch_;
   size_t next_ = 0;
   bool more_ = true;
+  bool timedOut_ = false;
 };
 
 class Win32PrinterInventory : public PrinterInventory {
@@ -245,8 +273,9 @@ class Win32PrinterInventory : public PrinterInventory {
     listing->reset();
     return Guarded([&]() -> Status {
       // Renaming needs each row's __PATH, which only a locatable query gives.
-      const LONG flags =
-          WBEM_FLAG_FORWARD_ONLY | (toRename ? WBEM_FLAG_ENSURE_LOCATABLE : 0);
+      // Returning at once leaves the waiting to Next, where it is bounded.
+      const LONG flags = WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY |
+                         (toRename ? WBEM_FLAG_ENSURE_LOCATABLE : 0);
       ComPtr<IEnumWbemClassObject> enumerator;
       const HRESULT hr = services_->ExecQuery(_bstr_t(L"WQL"), _bstr_t(query.c_str()), flags,
                                               nullptr, &enumerator);
@@ -268,9 +297,9 @@ Status Win32Wmi::Connect(std::unique_ptr<PrinterInventory>* inventory) {
   inventory->reset();
   return Guarded([&]() -> Status {
     ComPtr<IWbemLocator> locator;
-    HRESULT hr = ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_IWbemLocator,
-                                    reinterpret_cast<void**>(locator.GetAddressOf()));
+    HRESULT hr =
+        ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                           reinterpret_cast<void**>(locator.GetAddressOf()));
     if (!locator) return Outcome(hr, false);
     ComPtr<IWbemServices> services;
     hr = locator->ConnectServer(_bstr_t(L"ROOT\\CIMV2"), nullptr, nullptr, nullptr, 0, nullptr,

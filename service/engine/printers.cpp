@@ -99,7 +99,7 @@ RenamePass Printers::StartPass(const PrinterQuery& query, Settings settings) {
   return RenamePass(ports_, std::move(settings), query, *this);
 }
 
-bool Printers::VisitPrinters(const std::wstring& query, const PrinterVisitor& visit) {
+Printers::Listing Printers::VisitPrinters(const std::wstring& query, const PrinterVisitor& visit) {
   LogPrintfW(L"Printer query is %s\n", query);
   std::unique_ptr<PrinterListing> listing;
   const Status status = inventory_->ListPrinters(query, /*toRename=*/true, &listing);
@@ -108,20 +108,28 @@ bool Printers::VisitPrinters(const std::wstring& query, const PrinterVisitor& vi
     // The WMI service may have restarted under the connection, which then
     // fails every call: the next pass connects afresh.
     inventory_.reset();
-    return false;
+    return Listing::kRefused;
   }
   LogPrintfW(L"Query succeeded, going to start iterating printers\n");
   for (;;) {
     std::unique_ptr<ListedPrinter> printer;
     const Status next = listing->Next(&printer);
     ThrowIfOutOfMemory(next);
-    if (!next.ok() || !printer) break;
+    if (!next.ok()) {
+      // WMI stopped answering within the read's bound, or failed under us:
+      // the connection may be dead, so the next pass connects afresh.
+      LogPrintfW(
+          L"Could not read on in the printer list.  hr: 0x%X; the next pass connects again\n",
+          static_cast<uint32_t>(next.code()));
+      inventory_.reset();
+      return Listing::kBrokenOff;
+    }
+    if (!printer) return Listing::kComplete;
     std::wstring name;
     const Status read = printer->ReadText(ListedPrinter::kDeviceId, &name);
     ThrowIfOutOfMemory(read);
     if (read.ok()) visit(*printer, name);
   }
-  return true;
 }
 
 void Printers::RunRenamePassUnguarded() {
@@ -166,11 +174,14 @@ PreviewReport Printers::Preview() {
     report.query = query.text;
     RenamePass pass = StartPass(query, std::move(settings));
     std::unordered_map<std::wstring, uint32_t> taken;
-    const bool listed =
+    const Listing listed =
         VisitPrinters(query.text, [&](ListedPrinter& printer, const std::wstring& name) {
           report.entries.push_back(pass.PreviewPrinter(printer, name, taken));
         });
-    if (!listed) report.failure = L"WMI refused the query, so no printer can be listed";
+    if (listed == Listing::kRefused)
+      report.failure = L"WMI refused the query, so no printer can be listed";
+    else if (listed == Listing::kBrokenOff)
+      report.failure = L"WMI stopped answering, so the printers after these were not listed";
   } catch (const std::bad_alloc&) {
     report.failure = L"Ran out of memory, so the preview ends here";
   } catch (...) {

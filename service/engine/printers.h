@@ -58,10 +58,12 @@ class Printers : public PrinterEngine, private GivenNames {
   // slow to start at boot does not flood the log. Throws on out of memory.
   bool Connect(bool quiet);
   PrinterQuery BuildQuery(const Settings& settings) const;
+  enum class Listing { kComplete, kRefused, kBrokenOff };
   // Runs the query and hands each listed printer whose DeviceID could be
-  // read to `visit`, in the order of the results. False when the query
-  // failed; the connection is then dropped for the next pass to renew.
-  bool VisitPrinters(const std::wstring& query, const PrinterVisitor& visit);
+  // read to `visit`, in the order of the results. When the query is refused
+  // or the listing cannot read on, the connection is dropped for the next
+  // pass to renew; a listing that broke off is logged.
+  Listing VisitPrinters(const std::wstring& query, const PrinterVisitor& visit);
   RenamePass StartPass(const PrinterQuery& query, Settings settings);
   void Record(uint32_t sessionId, const std::wstring& name) override;
   std::vector<uint32_t> SessionsGiven(const std::wstring& name) const override;

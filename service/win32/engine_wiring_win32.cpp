@@ -37,8 +37,8 @@ Win32EngineAdapters& Adapters() {
 
 std::unique_ptr<PrinterEngine> Win32HostPlatform::CreateEngine() {
   Win32EngineAdapters& a = Adapters();
-  EnginePorts ports{a.wmi, a.terminalServices, a.accounts, a.spooler, ProcessRegistry(),
-                    a.broadcaster};
+  EnginePorts ports{a.wmi,     a.terminalServices, a.accounts,
+                    a.spooler, ProcessRegistry(),  a.broadcaster};
   return std::make_unique<Printers>(ports);
 }
 

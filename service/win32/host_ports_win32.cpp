@@ -59,7 +59,7 @@ class Win32StopEvent : public StopEvent {
 
   void Set() override { SetEvent(stop_.get()); }
   void Wake() override { SetEvent(wake_.get()); }
-  WaitResult WaitAlertable(uint32_t timeoutMs) override {
+  WaitResult WaitAlertable(uint32_t timeoutMs, Status* failure) override {
     // The stop event first: when both are signalled, the stop wins.
     const HANDLE handles[] = {stop_.get(), wake_.get()};
     switch (WaitForMultipleObjectsEx(2, handles, FALSE, timeoutMs, TRUE)) {
@@ -68,8 +68,11 @@ class Win32StopEvent : public StopEvent {
       case WAIT_OBJECT_0 + 1:
       case WAIT_TIMEOUT:
         return WaitResult::kWoken;
-      default:
+      case WAIT_OBJECT_0:
         return WaitResult::kEnded;
+      default:  // WAIT_FAILED; an abandoned wait cannot come from events
+        *failure = LastErrorStatus();
+        return WaitResult::kFailed;
     }
   }
 
@@ -80,14 +83,17 @@ class Win32StopEvent : public StopEvent {
 
 }  // namespace
 
-std::unique_ptr<TickTimer> Win32HostPlatform::CreateTickTimer() {
+Status Win32HostPlatform::CreateTickTimer(std::unique_ptr<TickTimer>* timer) {
   // Auto-reset, not manual-reset: nothing waits on this handle, only its
   // completion routine matters, and Windows queues the routine every period
   // whatever the reset type. Wine honours the period only for auto-reset
   // timers; a manual-reset one fires once there.
-  unique_handle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
-  if (!timer) return nullptr;
-  return std::make_unique<Win32TickTimer>(std::move(timer));
+  unique_handle handle(CreateWaitableTimerW(nullptr, FALSE, nullptr));
+  if (!handle) return LastErrorStatus();
+  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
+    *timer = std::make_unique<Win32TickTimer>(std::move(handle));
+    return Status::Ok();
+  });
 }
 
 Status Win32HostPlatform::CreateStopEvent(std::unique_ptr<StopEvent>* event) {

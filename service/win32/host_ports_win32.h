@@ -13,8 +13,7 @@ namespace vantrel {
 class Win32HostPlatform : public HostPlatform {
  public:
   std::unique_ptr<PrinterEngine> CreateEngine() override;
-  // Null when CreateWaitableTimerW fails.
-  std::unique_ptr<TickTimer> CreateTickTimer() override;
+  Status CreateTickTimer(std::unique_ptr<TickTimer>* timer) override;
   // The stop event and an auto-reset wake event, waited on together.
   Status CreateStopEvent(std::unique_ptr<StopEvent>* event) override;
   Clock& clock() override { return clock_; }

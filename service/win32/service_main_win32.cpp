@@ -54,7 +54,7 @@ DWORD WINAPI DebugThread(LPVOID) {
     Win32HostPlatform platform;
     return RunDebugWork(platform);
   } catch (...) {
-    return 0;
+    return ERROR_EXCEPTION_IN_SERVICE;
   }
 }
 
@@ -94,13 +94,16 @@ int RunProcess() {
     }
   }
   if (debugMode) {
-    // Nothing ends the debug thread; the process runs until it is killed.
+    // Nothing stops the debug thread; the process runs until it is killed,
+    // or ends with the reason the run failed.
+    DWORD exitCode = 0;
     if (win32::unique_handle thread(CreateThread(nullptr, 0, DebugThread, nullptr, 0, nullptr));
         thread) {
       WaitForSingleObject(thread.get(), INFINITE);
+      if (!GetExitCodeThread(thread.get(), &exitCode)) exitCode = 0;
     }
     CoUninitialize();
-    return 0;
+    return static_cast<int>(exitCode);
   }
 
   StartServiceCtrlDispatcherW(dispatchTable);

@@ -130,8 +130,9 @@ TEST_F(PrintersTest, AnUnconnectedEngineConnectsAtALaterPass) {
 }
 
 // A broken listing keeps what was handled; running out of memory ends the
-// pass, not the service. A refused query may mean a restarted WMI: the next
-// pass reconnects. Either way the next pass finishes the work.
+// pass, not the service. A refused query or a listing that stopped answering
+// may mean a restarted or stuck WMI: the next pass reconnects. Either way the
+// next pass finishes the work.
 TEST_F(PrintersTest, AFailedPassKeepsWhatWasHandled) {
   struct Case {
     const char* call;
@@ -141,7 +142,7 @@ TEST_F(PrintersTest, AFailedPassKeepsWhatWasHandled) {
     int connects;
   };
   const Case cases[] = {
-      {"ListPrinters", 1, hresult::kFail, 0, 2},        {"Next", 3, hresult::kFail, 2, 1},
+      {"ListPrinters", 1, hresult::kFail, 0, 2},        {"Next", 3, hresult::kWbemTimedOut, 2, 2},
       {"ListPrinters", 1, hresult::kOutOfMemory, 0, 1}, {"Next", 3, hresult::kOutOfMemory, 2, 1},
       {"Rename", 3, hresult::kOutOfMemory, 2, 1},
   };
@@ -155,6 +156,9 @@ TEST_F(PrintersTest, AFailedPassKeepsWhatWasHandled) {
     printers.RunRenamePass();
     EXPECT_EQ(printers.RenamedBySession()[3].size(), c.renamed);
     EXPECT_EQ(log.messages().back(), c.status == hresult::kOutOfMemory ? kOutOfMemory : kDone);
+    EXPECT_EQ(log.Contains(L"Could not read on in the printer list.  hr: 0x80041069; the next "
+                           L"pass connects again\n"),
+              c.status == hresult::kWbemTimedOut);
     EXPECT_EQ(log.Contains(kListing), std::string(c.call) != "ListPrinters");
     printers.RunRenamePass();
     EXPECT_EQ(printers.RenamedBySession()[3].size(), 5u);

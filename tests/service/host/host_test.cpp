@@ -36,7 +36,9 @@ struct Journal : LogSink {
 struct Knobs {
   Journal* journal = nullptr;  // the log's sink
   int64_t now = 1000;
-  std::optional<Status> eventFailure;  // no event, and this answer
+  std::optional<Status> eventFailure, timerFailure;  // no object, and this answer
+  std::optional<Status> waitFailure;                 // every wait fails so
+  bool engineThrows = false;
   int armFailures = 0;
   bool registrationFails = false;
   Step duringPass;
@@ -66,8 +68,9 @@ struct Part : PrinterEngine, TickTimer, StopEvent, StatusReporter {
   void Cancel() override { k.journal->Add(L"cancel"); }
   void Set() override { k.journal->Add(L"stop"), set = true; }
   void Wake() override { k.journal->Add(L"wake"); }
-  WaitResult WaitAlertable(uint32_t timeoutMs) override {
+  WaitResult WaitAlertable(uint32_t timeoutMs, Status* failure) override {
     if (timeoutMs != kInfinite) k.journal->Add(L"wait " + std::to_wstring(timeoutMs));
+    if (k.waitFailure) return *failure = *k.waitFailure, WaitResult::kFailed;
     if (!set && next < k.waitScript.size())
       return k.waitScript[next++](), WaitResult::kIoCompletion;
     while (k.waitBlocks && !set) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -85,8 +88,15 @@ struct Part : PrinterEngine, TickTimer, StopEvent, StatusReporter {
 };
 
 struct Host : Knobs, HostPlatform, Clock, ControlRegistration {
-  std::unique_ptr<PrinterEngine> CreateEngine() override { return std::make_unique<Part>(*this); }
-  std::unique_ptr<TickTimer> CreateTickTimer() override { return std::make_unique<Part>(*this); }
+  std::unique_ptr<PrinterEngine> CreateEngine() override {
+    if (engineThrows) throw std::runtime_error("engine");
+    return std::make_unique<Part>(*this);
+  }
+  Status CreateTickTimer(std::unique_ptr<TickTimer>* timer) override {
+    if (timerFailure) return *timerFailure;
+    *timer = std::make_unique<Part>(*this);
+    return Status::Ok();
+  }
   Status CreateStopEvent(std::unique_ptr<StopEvent>* event) override {
     if (eventFailure) return *eventFailure;
     *event = std::make_unique<Part>(*this);
@@ -212,7 +222,8 @@ TEST_F(HostTest, Controls) {
 // that must not run a pass; a continue whose arming the service thread does;
 // a continue taken back by a pause before the service thread could arm; a
 // stop while paused. Check points go on from start-pending's 1. A run that
-// cannot go on reports STOPPED with a failure code, never 0.
+// cannot go on reports STOPPED with a failure code, never 0, so that the
+// manager restarts it; a debug run returns it.
 TEST_F(HostTest, Runs) {
   const std::wstring logged = L"Loading configuration\n; User logged in\n; ";
   const std::wstring full =
@@ -234,23 +245,32 @@ TEST_F(HostTest, Runs) {
       // The service name is no parameter.
       {{L"withlog"}, [&] { host.eventFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
       {plain, [&] { host.eventFailure = Status(0); }, L"2 0 0 1 3000; 1 83 31 0 0"},
+      {plain, [&] { host.timerFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
+      {plain, [&] { host.engineThrows = true; }, L"2 0 0 1 3000; 1 83 1064 0 0"},
       {plain, throws, L"2 0 0 1 3000; armed; 4 83 0 0 0; 1 83 1064 0 0"},
+      {plain, [&] { host.waitScript = {[&] { host.waitFailure = Status(6); }}; },
+       L"2 0 0 1 3000; armed; 4 83 0 0 0; 1 83 6 0 0"},
       // Logged once, retried as limited waits end.
       {withLog, refusesTwice,
        logged + L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; "
                 L"4 83 0 0 0; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0"},
       {plain, [&] { host.registrationFails = true; }, L""},  // leaves at once
-      {{}, {}, L"armed; pass; pass"},  // debug: the same ticks, no controls, no reports
+      {{}, {}, L"armed; pass; pass; exit 0"},  // debug: the same ticks, no controls, no reports
+      {{}, [&] { host.engineThrows = true; }, L"exit 1064"},
   };
   for (const auto& c : cases) {
     host.journal->text.clear();
-    host.eventFailure.reset(), host.armFailures = 0, host.registrationFails = false;
+    host.eventFailure.reset(), host.timerFailure.reset(), host.waitFailure.reset();
+    host.armFailures = 0, host.registrationFails = false, host.engineThrows = false;
     host.waitScript = {[&] { host.armed->OnTimerTick(1010); },
                        [&] { Control(2), host.armed->OnTimerTick(1020); }, [&] { Control(3); },
                        [&] { Control(3), Control(2); }, [&] { Control(1); }};
     if (c.setUp) c.setUp();
     logEnabled = false;
-    c.args.empty() ? (void)RunDebugWork(host) : Run(c.args);
+    if (c.args.empty())
+      host.journal->Add(L"exit " + std::to_wstring(RunDebugWork(host)));
+    else
+      Run(c.args);
     // The log's lines show whether "withlog" turned it on.
     EXPECT_EQ(host.journal->text, c.transcript) << ::testing::PrintToString(c.args);
   }

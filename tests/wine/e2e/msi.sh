@@ -47,6 +47,11 @@ msi_pkg_w=$(winepath -w "$msi_pkg" 2>/dev/null)
 # A switch property other than 0 or 1 would be stored as some other value.
 msi_exec refused /i "$msi_pkg_w" ONLYRENTS=yes
 check "msi: ONLYRENTS=yes refused" test $? -ne 0 -a ! -e "$msi_dir"
+# A text that Windows Installer would read as a type marker likewise.
+for msi_marked in 'NAMINGFORMAT=#1' 'RENAMEREGEX=[~]x'; do
+  msi_exec refused-text /i "$msi_pkg_w" "$msi_marked"
+  check "msi: $msi_marked refused" test $? -ne 0 -a ! -e "$msi_dir"
+done
 
 msi_exec install /i "$msi_pkg_w" NAMINGFORMAT="%username% - %printername%" ONLYRENTS=1
 msi_expect "msi: install exits 0" 0 $?
