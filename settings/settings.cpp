@@ -30,16 +30,40 @@ bool ReadBool(RegistryKey& key, const SettingValue& value, bool* out) {
   return true;
 }
 
-// Empties `list`, then fills it from a REG_MULTI_SZ value of any size.
-void ReadList(RegistryKey& key, const SettingValue& value, std::vector<std::wstring>* list) {
+// Empties `list`, then fills it from a REG_MULTI_SZ value of any size;
+// false when the value could not be taken.
+bool ReadList(RegistryKey& key, const SettingValue& value, std::vector<std::wstring>* list) {
   list->clear();
   uint32_t type = reg_type::kNone;
   uint32_t size = 0;
-  if (!key.QueryValueInfo(value.name, &type, &size).ok() || type != value.type) return;
+  if (!key.QueryValueInfo(value.name, &type, &size).ok() || type != value.type) return false;
   // Two spare bytes so a last string stored without its NUL still ends.
   std::vector<uint8_t> data;
-  if (!key.QueryValue(value.name, size + 2, &type, &data).ok() || type != value.type) return;
+  if (!key.QueryValue(value.name, size + 2, &type, &data).ok() || type != value.type) return false;
   *list = DecodeMultiSz(data, std::min<size_t>(size, data.size()));
+  return true;
+}
+
+// Stands in when no registry was installed: there is no key to open, so
+// the record keeps its defaults instead of the process crashing.
+class NoRegistry : public Registry {
+ public:
+  Status CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
+                   bool*) override {
+    return Status(win32_error::kFileNotFound);
+  }
+  Status OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override {
+    return Status(win32_error::kFileNotFound);
+  }
+  Status OpenKeyForReading(RegistryRoot, const std::wstring&,
+                           std::unique_ptr<RegistryKey>*) override {
+    return Status(win32_error::kFileNotFound);
+  }
+};
+
+NoRegistry& NoRegistryInstance() {
+  static NoRegistry* none = new NoRegistry;
+  return *none;
 }
 
 void WriteString(RegistryKey& key, const SettingValue& value, const std::wstring& text) {
@@ -54,33 +78,46 @@ void WriteBool(RegistryKey& key, const SettingValue& value, bool on) {
 
 }  // namespace
 
-Settings::Settings(Registry& registry) : registry_(registry) { Load(); }
+Settings::Settings(Registry& registry, SettingsAccess access)
+    : registry_(registry), access_(access) {
+  Load();
+}
 
 void Settings::Load() {
   try {
-    std::unique_ptr<RegistryKey> key;
-    bool openedExisting = false;
-    if (!registry_.CreateKey(RegistryRoot::kLocalMachine, kSettingsKeyPath, &key, &openedExisting)
-             .ok() ||
-        !key)
-      return;
-    // A key created just now holds nothing to read.
-    if (!openedExisting) return;
-
-    ReadString(*key, kNamingFormatValue, &NamingFormat);
-    if (!ReadString(*key, kAppendToDuplicatesValue, &AppendToDuplicates))
-      AppendToDuplicates = L" - Duplicate";
-    ReadBool(*key, kOnlyRenTSValue, &OnlyRenTS);
-    ReadBool(*key, kOnlyUseRegexValue, &OnlyUseRegex);
-    ReadBool(*key, kStripParensValue, &StripParens);
-    ReadString(*key, kRenameRegexValue, &RenameRegex);
-    ReadBool(*key, kDeleteDuplicatesValue, &DeleteDuplicates);
-    ReadList(*key, kDoNotRenListValue, &DoNotRenList);
-    ReadList(*key, kNamingFormatListValue, &NamingFormatList);
+    LoadStoredValues();
   } catch (const std::bad_alloc&) {
     // Out of memory in the middle of a load: the fields read so far keep
     // their new values, as with any other failed read.
   }
+}
+
+void Settings::LoadStoredValues() {
+  std::unique_ptr<RegistryKey> key;
+  bool openedExisting = false;
+  keyStatus_ =
+      access_ == SettingsAccess::kReadOnly
+          ? registry_.OpenKeyForReading(RegistryRoot::kLocalMachine, kSettingsKeyPath, &key)
+          : registry_.CreateKey(RegistryRoot::kLocalMachine, kSettingsKeyPath, &key,
+                                &openedExisting);
+  if (keyStatus_.ok() && !key) keyStatus_ = Status(win32_error::kFileNotFound);
+  if (!keyStatus_.ok()) return;
+  // A key created just now holds nothing to read.
+  if (access_ == SettingsAccess::kReadWrite && !openedExisting) {
+    keyStatus_ = Status(win32_error::kFileNotFound);
+    return;
+  }
+
+  ReadString(*key, kNamingFormatValue, &NamingFormat);
+  if (!ReadString(*key, kAppendToDuplicatesValue, &AppendToDuplicates))
+    AppendToDuplicates = L" - Duplicate";
+  ReadBool(*key, kOnlyRenTSValue, &OnlyRenTS);
+  ReadBool(*key, kOnlyUseRegexValue, &OnlyUseRegex);
+  ReadBool(*key, kStripParensValue, &StripParens);
+  ReadString(*key, kRenameRegexValue, &RenameRegex);
+  ReadBool(*key, kDeleteDuplicatesValue, &DeleteDuplicates);
+  ReadList(*key, kDoNotRenListValue, &DoNotRenList);
+  ReadList(*key, kNamingFormatListValue, &NamingFormatList);
 }
 
 void Settings::Save() {
@@ -117,31 +154,18 @@ void Settings::Save() {
 
 namespace {
 
-// Stands in when no registry was installed: every call fails, so the
-// record keeps its defaults instead of the process crashing.
-class NoRegistry : public Registry {
- public:
-  Status CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
-                   bool*) override {
-    return Status(win32_error::kCallNotImplemented);
-  }
-  Status OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override {
-    return Status(win32_error::kCallNotImplemented);
-  }
-};
-
 std::mutex& InstanceMutex() {
   static std::mutex* mutex = new std::mutex;
   return *mutex;
 }
 Registry* installedRegistry = nullptr;
+SettingsAccess installedAccess = SettingsAccess::kReadWrite;
 Settings* instance = nullptr;
 
 Settings& InstanceLocked() {
-  if (!instance) {
-    static NoRegistry* none = new NoRegistry;
-    instance = new Settings(installedRegistry ? *installedRegistry : *none);
-  }
+  if (!instance)
+    instance = new Settings(installedRegistry ? *installedRegistry : NoRegistryInstance(),
+                            installedAccess);
   return *instance;
 }
 
@@ -162,9 +186,10 @@ void ReloadSettingsInstance() {
   InstanceLocked().Load();
 }
 
-void SetSettingsRegistry(Registry* registry) {
+void SetSettingsRegistry(Registry* registry, SettingsAccess access) {
   std::lock_guard<std::mutex> lock(InstanceMutex());
   installedRegistry = registry;
+  installedAccess = access;
 }
 
 void ResetSettingsForTesting() {

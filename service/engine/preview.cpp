@@ -40,10 +40,29 @@ std::wstring Describe(const PreviewEntry& e) {
   return leftAlone + L"?)";
 }
 
+// A key that is absent is fine (defaults, or no policy); one that exists
+// but cannot be opened is not.
+bool Readable(Status status) { return status.ok() || status.code() == win32_error::kFileNotFound; }
+
 }  // namespace
+
+bool TakePreviewSettings(const Settings& settings, PreviewReport* report) {
+  const Status status = settings.KeyStatus();
+  if (!Readable(status)) {
+    report->failure = std::wstring(L"Cannot read HKEY_LOCAL_MACHINE\\") + kSettingsKeyPath +
+                      L" (error " + std::to_wstring(status.code()) +
+                      L"), so the settings the service uses are unknown and nothing is previewed";
+    return false;
+  }
+  report->settingsStored = status.ok();
+  return true;
+}
 
 std::vector<std::wstring> FormatPreview(const PreviewReport& report) {
   std::vector<std::wstring> lines;
+  if (!report.settingsStored)
+    lines.push_back(std::wstring(L"No settings are stored (HKEY_LOCAL_MACHINE\\") +
+                    kSettingsKeyPath + L" does not exist), so the defaults apply");
   if (!report.query.empty()) lines.push_back(L"Printer query is " + report.query);
   for (const PreviewEntry& entry : report.entries) lines.push_back(Describe(entry));
   if (!report.failure.empty()) lines.push_back(report.failure);

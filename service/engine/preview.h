@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "service/engine/rename_decision.h"
+#include "settings/settings.h"
 
 namespace vantrel {
 
 struct PreviewEntry {
   enum Clash {
-    kNoClash,             // the new name is free
-    kDeletesHolder,       // the printer holding it is redirected and would be deleted
-    kHolderKept,          // the holder is not a redirected printer: nothing happens
-    kSuffixed,            // the name with the duplicate suffix is taken instead
+    kNoClash,        // the new name is free
+    kDeletesHolder,  // the printer holding it is redirected and would be deleted
+    kHolderKept,     // the holder is not a redirected printer: nothing happens
+    kSuffixed,       // the name with the duplicate suffix is taken instead
   };
   std::wstring currentName;
   RenameDecision decision;
@@ -23,15 +24,22 @@ struct PreviewEntry {
 };
 
 struct PreviewReport {
-  // Why nothing could be listed (no WMI, a refused query, no memory), or
-  // empty.
+  // Why nothing could be listed (unreadable settings, no WMI, a refused
+  // query, no memory), or empty.
   std::wstring failure;
+  // False when no settings key exists, so the defaults apply.
+  bool settingsStored = true;
   std::wstring query;
   std::vector<PreviewEntry> entries;
 };
 
+// Takes what the report tells of `settings` (loaded read-only). False, with
+// the failure set, when the settings key exists but cannot be read:
+// previewing with other settings than the service's would mislead.
+bool TakePreviewSettings(const Settings& settings, PreviewReport* report);
+
 // The report as the lines `Vantrel.exe preview` prints: the query, one line
-// per listed printer, and the count.
+// per listed printer, and the count; first, where the settings came from.
 std::vector<std::wstring> FormatPreview(const PreviewReport& report);
 
 }  // namespace vantrel

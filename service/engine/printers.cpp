@@ -84,10 +84,9 @@ PrinterQuery Printers::BuildQuery(const Settings& settings) const {
 }
 
 RenamePass Printers::StartPass(const PrinterQuery& query, Settings settings) {
-  return RenamePass(ports_, std::move(settings), query,
-                    [this](uint32_t session, const std::wstring& name) {
-                      RecordGivenName(session, name);
-                    });
+  return RenamePass(
+      ports_, std::move(settings), query,
+      [this](uint32_t session, const std::wstring& name) { RecordGivenName(session, name); });
 }
 
 bool Printers::VisitPrinters(const std::wstring& query, const PrinterVisitor& visit) {
@@ -148,11 +147,12 @@ void Printers::RunRenamePass() {
 PreviewReport Printers::Preview() {
   PreviewReport report;
   try {
+    Settings settings = CopySettings();
+    if (!TakePreviewSettings(settings, &report)) return report;
     if (!Connect(/*quiet=*/true)) {
       report.failure = L"Could not connect to WMI, so no printer can be listed";
       return report;
     }
-    Settings settings = CopySettings();
     const PrinterQuery query = BuildQuery(settings);
     report.query = query.text;
     RenamePass pass = StartPass(query, std::move(settings));
