@@ -1,6 +1,7 @@
 #include "service/engine/preview.h"
 
 #include <string>
+#include <utility>
 
 namespace vantrel {
 
@@ -47,14 +48,17 @@ bool Readable(Status status) { return status.ok() || status.code() == win32_erro
 }  // namespace
 
 bool TakePreviewSettings(const Settings& settings, PreviewReport* report) {
-  const Status status = settings.KeyStatus();
-  if (!Readable(status)) {
-    report->failure = std::wstring(L"Cannot read HKEY_LOCAL_MACHINE\\") + kSettingsKeyPath +
-                      L" (error " + std::to_wstring(status.code()) +
+  for (const auto& [status, path] : {std::pair(settings.KeyStatus(), kSettingsKeyPath),
+                                     std::pair(settings.PolicyKeyStatus(), kPolicyKeyPath)}) {
+    if (Readable(status)) continue;
+    report->failure = std::wstring(L"Cannot read HKEY_LOCAL_MACHINE\\") + path + L" (error " +
+                      std::to_wstring(status.code()) +
                       L"), so the settings the service uses are unknown and nothing is previewed";
     return false;
   }
-  report->settingsStored = status.ok();
+  report->settingsStored = settings.KeyStatus().ok();
+  report->policyValues = settings.PolicyValues();
+  report->ignoredPolicyValues = settings.IgnoredPolicyValues();
   return true;
 }
 
@@ -63,6 +67,13 @@ std::vector<std::wstring> FormatPreview(const PreviewReport& report) {
   if (!report.settingsStored)
     lines.push_back(std::wstring(L"No settings are stored (HKEY_LOCAL_MACHINE\\") +
                     kSettingsKeyPath + L" does not exist), so the defaults apply");
+  for (const SettingValue& value : kSettingValues) {
+    if (report.policyValues & value.bit)
+      lines.push_back(std::wstring(value.name) + L" comes from Group Policy");
+    if (report.ignoredPolicyValues & value.bit)
+      lines.push_back(std::wstring(L"Group Policy's ") + value.name +
+                      L" is ignored: it is not of the value's type");
+  }
   if (!report.query.empty()) lines.push_back(L"Printer query is " + report.query);
   for (const PreviewEntry& entry : report.entries) lines.push_back(Describe(entry));
   if (!report.failure.empty()) lines.push_back(report.failure);

@@ -27,15 +27,19 @@ struct PreviewReport {
   // Why nothing could be listed (unreadable settings, no WMI, a refused
   // query, no memory), or empty.
   std::wstring failure;
-  // False when no settings key exists, so the defaults apply.
+  // The settings it ran with: false when no settings key exists, so the
+  // defaults apply; the values policy set and those it held unusable
+  // (SettingValue::bit).
   bool settingsStored = true;
+  uint32_t policyValues = 0;
+  uint32_t ignoredPolicyValues = 0;
   std::wstring query;
   std::vector<PreviewEntry> entries;
 };
 
 // Takes what the report tells of `settings` (loaded read-only). False, with
-// the failure set, when the settings key exists but cannot be read:
-// previewing with other settings than the service's would mislead.
+// the failure set, when the settings key or the policy key exists but cannot
+// be read: previewing with other settings than the service's would mislead.
 bool TakePreviewSettings(const Settings& settings, PreviewReport* report);
 
 // The report as the lines `Vantrel.exe preview` prints: the query, one line

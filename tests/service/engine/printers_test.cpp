@@ -266,12 +266,14 @@ TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
 }
 
 // The preview only opens the settings for reading: a missing key means the
-// defaults and stays missing, a key it may not read ends it (the program
-// then exits 1).
+// defaults and stays missing, a policy value shows and applies, a key it
+// may not read ends it (the program then exits 1).
 TEST_F(PrintersTest, PreviewReadsTheSettingsReadOnlyAndStopsWhenItCannot) {
   server->wmi.AddPrinter(kHp3);
   for (const bool denied : {false, true}) {
     FakeRegistry registry;
+    registry.SetString(RegistryRoot::kLocalMachine, kPolicyKeyPath, L"NamingFormat",
+                       L"%username%'s %printername%");
     if (denied) registry.DenyOpen(RegistryRoot::kLocalMachine, kSettingsKeyPath);
     ResetSettingsForTesting();
     SetSettingsRegistry(&registry, SettingsAccess::kReadOnly);
@@ -291,6 +293,8 @@ TEST_F(PrintersTest, PreviewReadsTheSettingsReadOnlyAndStopsWhenItCannot) {
     EXPECT_EQ(lines.at(0),
               L"No settings are stored (HKEY_LOCAL_MACHINE\\Software\\Orlenk "
               L"Technologies\\Vantrel does not exist), so the defaults apply");
+    EXPECT_EQ(lines.at(1), L"NamingFormat comes from Group Policy");
+    EXPECT_EQ(lines.at(3), kHp3 + L" -> alice's HP LaserJet");
     EXPECT_EQ(registry.Walk(RegistryRoot::kLocalMachine, kSettingsKeyPath, false), nullptr);
   }
 }
