@@ -85,6 +85,11 @@ class BenchServer : public TerminalServices,
     ++calls;
     return Status(win32_error::kFileNotFound);
   }
+  Status OpenKeyForReading(RegistryRoot, const std::wstring&,
+                           std::unique_ptr<RegistryKey>*) override {
+    ++calls;
+    return Status(win32_error::kFileNotFound);
+  }
 
   void BroadcastSettingChange(const std::wstring&) override { ++calls; }
 

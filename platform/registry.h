@@ -66,6 +66,12 @@ class Registry {
   // RegOpenKeyExW: options 0, access KEY_ALL_ACCESS.
   virtual Status OpenKey(RegistryRoot root, const std::wstring& path,
                          std::unique_ptr<RegistryKey>* key) = 0;
+
+  // RegOpenKeyExW: options 0, access KEY_READ. Never creates the key, and
+  // the key it yields refuses every write; for readers that must not need
+  // an administrator's rights.
+  virtual Status OpenKeyForReading(RegistryRoot root, const std::wstring& path,
+                                   std::unique_ptr<RegistryKey>* key) = 0;
 };
 
 }  // namespace vantrel

@@ -22,6 +22,18 @@ uint32_t FailureCode(Status status) {
   return static_cast<uint32_t>(status.ok() ? win32_error::kGenFailure : status.code());
 }
 
+// The stored values stand in for what policy could not give; the log says
+// so (the configuration program, which loads the same way, logs nothing).
+void LogPolicyProblems(const Settings& loaded) {
+  const Status key = loaded.PolicyKeyStatus();
+  if (!key.ok() && key.code() != win32_error::kFileNotFound)
+    LogPrintf("Could not read the policy key (error %d), so the stored settings apply\n",
+              key.code());
+  for (const SettingValue& value : kSettingValues)
+    if (loaded.IgnoredPolicyValues() & value.bit)
+      LogPrintfW(L"The policy value %s is not of its type, so it is ignored\n", value.name);
+}
+
 bool IsKnownControl(uint32_t control) {
   switch (control) {
     case service_control::kStop:
@@ -95,7 +107,7 @@ void ServiceContext::ArmIfRequested() {
 
 void ServiceContext::ReloadSettings() {
   LogPrintf("Loading configuration\n");
-  ReloadSettingsInstance();
+  LogPolicyProblems(ReloadSettingsInstance());
 }
 
 void ServiceContext::OnTimerTick(int64_t tickSeconds) {

@@ -75,9 +75,10 @@ class Win32RegistryKey : public RegistryKey {
     return Open(key_.get(), path, key);
   }
 
-  static Status Open(HKEY parent, const std::wstring& path, std::unique_ptr<RegistryKey>* key) {
+  static Status Open(HKEY parent, const std::wstring& path, std::unique_ptr<RegistryKey>* key,
+                     REGSAM access = KEY_ALL_ACCESS) {
     win32::unique_hkey opened;
-    const LSTATUS status = RegOpenKeyExW(parent, path.c_str(), 0, KEY_ALL_ACCESS, opened.put());
+    const LSTATUS status = RegOpenKeyExW(parent, path.c_str(), 0, access, opened.put());
     if (status != ERROR_SUCCESS) return Status(status);
     return Wrap(std::move(opened), key);
   }
@@ -111,6 +112,11 @@ Status Win32Registry::CreateKey(RegistryRoot root, const std::wstring& path,
 Status Win32Registry::OpenKey(RegistryRoot root, const std::wstring& path,
                               std::unique_ptr<RegistryKey>* key) {
   return Win32RegistryKey::Open(RootKey(root), path, key);
+}
+
+Status Win32Registry::OpenKeyForReading(RegistryRoot root, const std::wstring& path,
+                                        std::unique_ptr<RegistryKey>* key) {
+  return Win32RegistryKey::Open(RootKey(root), path, key, KEY_READ);
 }
 
 }  // namespace vantrel

@@ -14,6 +14,8 @@ class Win32Registry : public Registry {
                    bool* openedExisting) override;
   Status OpenKey(RegistryRoot root, const std::wstring& path,
                  std::unique_ptr<RegistryKey>* key) override;
+  Status OpenKeyForReading(RegistryRoot root, const std::wstring& path,
+                           std::unique_ptr<RegistryKey>* key) override;
 };
 
 }  // namespace vantrel

@@ -1,6 +1,7 @@
 #include "service/engine/preview.h"
 
 #include <string>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -45,10 +46,39 @@ std::wstring Describe(const PreviewEntry& e) {
   return leftAlone + L"?)";
 }
 
+// A key that is absent is fine (defaults, or no policy); one that exists
+// but cannot be opened is not.
+bool Readable(Status status) { return status.ok() || status.code() == win32_error::kFileNotFound; }
+
 }  // namespace
+
+bool TakePreviewSettings(const Settings& settings, PreviewReport* report) {
+  for (const auto& [status, path] : {std::pair(settings.KeyStatus(), kSettingsKeyPath),
+                                     std::pair(settings.PolicyKeyStatus(), kPolicyKeyPath)}) {
+    if (Readable(status)) continue;
+    report->failure = std::wstring(L"Cannot read HKEY_LOCAL_MACHINE\\") + path + L" (error " +
+                      std::to_wstring(status.code()) +
+                      L"), so the settings the service uses are unknown and nothing is previewed";
+    return false;
+  }
+  report->settingsStored = settings.KeyStatus().ok();
+  report->policyValues = settings.PolicyValues();
+  report->ignoredPolicyValues = settings.IgnoredPolicyValues();
+  return true;
+}
 
 std::vector<std::wstring> FormatPreview(const PreviewReport& report) {
   std::vector<std::wstring> lines;
+  if (!report.settingsStored)
+    lines.push_back(std::wstring(L"No settings are stored (HKEY_LOCAL_MACHINE\\") +
+                    kSettingsKeyPath + L" does not exist), so the defaults apply");
+  for (const SettingValue& value : kSettingValues) {
+    if (report.policyValues & value.bit)
+      lines.push_back(std::wstring(value.name) + L" comes from Group Policy");
+    if (report.ignoredPolicyValues & value.bit)
+      lines.push_back(std::wstring(L"Group Policy's ") + value.name +
+                      L" is ignored: it is not of the value's type");
+  }
   // Names come from remote clients: none may start a line of its own.
   if (!report.query.empty())
     lines.push_back(EscapeControlCharacters(L"Printer query is " + report.query));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "service/engine/rename_decision.h"
+#include "settings/settings.h"
 
 namespace vantrel {
 
@@ -26,15 +27,26 @@ struct PreviewEntry {
 };
 
 struct PreviewReport {
-  // Why nothing could be listed (no WMI, a refused query, no memory), or
-  // empty.
+  // Why nothing could be listed (unreadable settings, no WMI, a refused
+  // query, no memory), or empty.
   std::wstring failure;
+  // The settings it ran with: false when no settings key exists, so the
+  // defaults apply; the values policy set and those it held unusable
+  // (SettingValue::bit).
+  bool settingsStored = true;
+  uint32_t policyValues = 0;
+  uint32_t ignoredPolicyValues = 0;
   std::wstring query;
   std::vector<PreviewEntry> entries;
 };
 
+// Takes what the report tells of `settings` (loaded read-only). False, with
+// the failure set, when the settings key or the policy key exists but cannot
+// be read: previewing with other settings than the service's would mislead.
+bool TakePreviewSettings(const Settings& settings, PreviewReport* report);
+
 // The report as the lines `Vantrel.exe preview` prints: the query, one line
-// per listed printer, and the count.
+// per listed printer, and the count; first, where the settings came from.
 std::vector<std::wstring> FormatPreview(const PreviewReport& report);
 
 }  // namespace vantrel

@@ -165,11 +165,12 @@ void Printers::RunRenamePass() {
 PreviewReport Printers::Preview() {
   PreviewReport report;
   try {
+    Settings settings = CopySettings();
+    if (!TakePreviewSettings(settings, &report)) return report;
     if (!Connect(/*quiet=*/true)) {
       report.failure = L"Could not connect to WMI, so no printer can be listed";
       return report;
     }
-    Settings settings = CopySettings();
     const PrinterQuery query = BuildQuery(settings);
     report.query = query.text;
     RenamePass pass = StartPass(query, std::move(settings));

@@ -78,13 +78,17 @@ Status ReadOnlySpooler::Open(const std::wstring& name, uint32_t,
   return status;
 }
 
-Status NoRegistryAccess::CreateKey(RegistryRoot, const std::wstring&,
-                                   std::unique_ptr<RegistryKey>*, bool*) {
+Status NoRegistryAccess::CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
+                                   bool*) {
   return Status(win32_error::kAccessDenied);
 }
 
-Status NoRegistryAccess::OpenKey(RegistryRoot, const std::wstring&,
-                                 std::unique_ptr<RegistryKey>*) {
+Status NoRegistryAccess::OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) {
+  return Status(win32_error::kAccessDenied);
+}
+
+Status NoRegistryAccess::OpenKeyForReading(RegistryRoot, const std::wstring&,
+                                           std::unique_ptr<RegistryKey>*) {
   return Status(win32_error::kAccessDenied);
 }
 

@@ -42,6 +42,8 @@ class NoRegistryAccess : public Registry {
   Status CreateKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*,
                    bool*) override;
   Status OpenKey(RegistryRoot, const std::wstring&, std::unique_ptr<RegistryKey>*) override;
+  Status OpenKeyForReading(RegistryRoot, const std::wstring&,
+                           std::unique_ptr<RegistryKey>*) override;
 };
 
 class NoBroadcast : public SettingChangeBroadcaster {

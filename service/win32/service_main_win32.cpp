@@ -79,7 +79,10 @@ int RunProcess() {
     std::vector<std::wstring> args(argv.get(), argv.get() + argc);
     debugMode = IsDebugCommandLine(args);
     if (IsPreviewCommandLine(args)) {
-      // Read-only: prints what a pass would do with the stored settings.
+      // Read-only: prints what a pass would do with the stored settings,
+      // which it only opens for reading (no administrator needed, no key
+      // created).
+      SetSettingsRegistry(&ProcessRegistry(), SettingsAccess::kReadOnly);
       const PreviewReport report = PreviewOverWin32();
       const bool written = WritePreviewLines(FormatPreview(report));
       CoUninitialize();

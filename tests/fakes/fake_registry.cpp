@@ -13,13 +13,14 @@ FakeRegValue* Value(FakeRegistry::Node* node, const std::wstring& name) {
 // An injected failure; "yield nothing" is a success that fills nothing.
 Status Injected(int32_t e) { return Status(e == FakeRegistry::kYieldNothing ? 0 : e); }
 
-Status OpenNode(FakeRegistry& registry, FakeRegistry::Node* node,
-                std::unique_ptr<RegistryKey>* key);
+Status OpenNode(FakeRegistry& registry, FakeRegistry::Node* node, std::unique_ptr<RegistryKey>* key,
+                bool readOnly = false);
 
 class FakeKey : public RegistryKey {
  public:
   LiveFakeObject live;
-  FakeKey(FakeRegistry& registry, FakeRegistry::Node* node) : registry_(registry), node_(node) {}
+  FakeKey(FakeRegistry& registry, FakeRegistry::Node* node, bool readOnly = false)
+      : registry_(registry), node_(node), readOnly_(readOnly) {}
 
   Status QueryValue(const std::wstring& name, uint32_t capacity, uint32_t* type,
                     std::vector<uint8_t>* data) override {
@@ -45,6 +46,7 @@ class FakeKey : public RegistryKey {
   Status SetValue(const std::wstring& name, uint32_t type, const uint8_t* data,
                   uint32_t size) override {
     if (int32_t e = registry_.Hook("SetValue", name)) return Status(e);
+    if (readOnly_) return Status(win32_error::kAccessDenied);
     node_->values[name] = {type, std::vector<uint8_t>(data, data + size)};
     return Status::Ok();
   }
@@ -67,13 +69,14 @@ class FakeKey : public RegistryKey {
  private:
   FakeRegistry& registry_;
   FakeRegistry::Node* node_;
+  bool readOnly_;
 };
 
-Status OpenNode(FakeRegistry& registry, FakeRegistry::Node* node,
-                std::unique_ptr<RegistryKey>* key) {
+Status OpenNode(FakeRegistry& registry, FakeRegistry::Node* node, std::unique_ptr<RegistryKey>* key,
+                bool readOnly) {
   if (!node) return Status(win32_error::kFileNotFound);
   if (node->openDenied) return Status(win32_error::kAccessDenied);
-  *key = std::make_unique<FakeKey>(registry, node);
+  *key = std::make_unique<FakeKey>(registry, node, readOnly);
   return Status::Ok();
 }
 
@@ -126,6 +129,12 @@ Status FakeRegistry::OpenKey(RegistryRoot root, const std::wstring& path,
                              std::unique_ptr<RegistryKey>* key) {
   if (int32_t e = Hook("OpenKey", path, true)) return Injected(e);
   return OpenNode(*this, Walk(root, path, false), key);
+}
+
+Status FakeRegistry::OpenKeyForReading(RegistryRoot root, const std::wstring& path,
+                                       std::unique_ptr<RegistryKey>* key) {
+  if (int32_t e = Hook("OpenKeyForReading", path, true)) return Injected(e);
+  return OpenNode(*this, Walk(root, path, false), key, true);
 }
 
 void FakeRegistry::SetRaw(RegistryRoot root, const std::wstring& path, const std::wstring& name,

@@ -44,6 +44,9 @@ class FakeRegistry : public Registry {
                    bool* openedExisting) override;
   Status OpenKey(RegistryRoot root, const std::wstring& path,
                  std::unique_ptr<RegistryKey>* key) override;
+  // Its key refuses SetValue with kAccessDenied, as a KEY_READ handle does.
+  Status OpenKeyForReading(RegistryRoot root, const std::wstring& path,
+                           std::unique_ptr<RegistryKey>* key) override;
 
   // Direct access for tests (paths separated by '\\', case-insensitive).
   void AddKey(RegistryRoot root, const std::wstring& path) { Walk(root, path, true); }
@@ -58,7 +61,7 @@ class FakeRegistry : public Registry {
   }
 
   // Called before every port call with its name ("CreateKey", "OpenKey",
-  // "QueryValue", "QueryValueInfo", "SetValue", "EnumSubKey", "OpenSubKey")
+  // "OpenKeyForReading", "QueryValue", "QueryValueInfo", "SetValue", "EnumSubKey", "OpenSubKey")
   // and the value or key name; a non-zero result makes that call fail with
   // it.
   std::function<int32_t(const std::string& call, const std::wstring& name)> failHook;

@@ -3,7 +3,7 @@
 usage: check_policy_template.py PRINT_SETTING_VALUES ADMX ADML
 
 The ADMX must be well-formed, in the ADMX namespace, and every policy must
-write the settings key with a value name and registry type that the store
+write the policy key (never the settings key the programs write) with a value name and registry type that the store
 reads and writes: a boolean as REG_DWORD 1/0, a text as REG_SZ, a list as
 REG_MULTI_SZ. Every string and presentation the ADMX names must be in the
 ADML, and every presentation must show each element of its policy.

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "settings/registry_codec.h"
 #include "settings/settings.h"
 #include "tests/fakes/fake_registry.h"
 
@@ -22,9 +23,10 @@ struct Stored {
 // take the same calls.
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  void Put(const wchar_t* name, uint32_t type, const Bytes& data) {
+  void Put(const wchar_t* name, uint32_t type, const Bytes& data,
+           const wchar_t* path = kSettingsKeyPath) {
     std::unique_ptr<RegistryKey> key;
-    ASSERT_TRUE(registry->CreateKey(kHklm, kSettingsKeyPath, &key, nullptr).ok());
+    ASSERT_TRUE(registry->CreateKey(kHklm, path, &key, nullptr).ok());
     ASSERT_TRUE(key->SetValue(name, type, data.data(), static_cast<uint32_t>(data.size())).ok());
   }
   Stored Get(const wchar_t* name) {  // {kNone, {}} when absent
@@ -107,6 +109,62 @@ TEST_F(SettingsStoreTest, EachFieldTakesOnlyItsTypeWithinItsBuffer) {
     s.Load();
     EXPECT_EQ(Field(s, c.name), c.expected) << c.name << " " << c.type << "/" << c.data.size();
   }
+}
+
+// A policy value of its own type wins over the stored one, and over the
+// default; one of another type is ignored. A save leaves what policy sets
+// as it was stored, and once the policy goes the stored value (or the
+// default) applies again.
+TEST_F(SettingsStoreTest, PolicyValuesWinWithTheirTypeAndLeaveNothingBehind) {
+  const auto list = [](const wchar_t* entry) { return EncodeMultiSz({entry}); };
+  const struct {
+    const wchar_t* name;
+    uint32_t storedType;  // kNone: not stored
+    Bytes stored;
+    uint32_t policyType;
+    Bytes policy;
+    std::wstring withPolicy, afterPolicy;
+  } rows[] = {
+      {L"NamingFormat",
+       reg_type::kNone,
+       {},
+       reg_type::kSz,
+       WideBytes(L"policy", true),
+       L"policy",
+       L""},  // a missing value keeps its field: the policy's must not stay
+      {L"OnlyRenTS",
+       reg_type::kDword,
+       {1, 0, 0, 0},
+       reg_type::kSz,
+       WideBytes(L"0", true),
+       L"1",
+       L"1"},
+      {L"AppendToDuplicates",
+       reg_type::kNone,
+       {},
+       reg_type::kSz,
+       WideBytes(L" (p)", true),
+       L" (p)",
+       L" - Duplicate"},
+      {L"DoNotRenList", reg_type::kMultiSz, list(L"S"), reg_type::kMultiSz, list(L"P"), L"P|",
+       L"S|"},
+  };
+  for (const auto& r : rows) {
+    if (r.storedType != reg_type::kNone) Put(r.name, r.storedType, r.stored);
+    Put(r.name, r.policyType, r.policy, kPolicyKeyPath);
+  }
+  Settings s(*registry);
+  EXPECT_EQ(SettingValueNames(s.PolicyValues()), L"NamingFormat, DoNotRenList, AppendToDuplicates");
+  EXPECT_EQ(SettingValueNames(s.IgnoredPolicyValues()), L"OnlyRenTS");
+  s.Save();
+  for (const auto& r : rows) {
+    EXPECT_EQ(Field(s, r.name), r.withPolicy) << r.name;
+    EXPECT_EQ(Get(r.name), (Stored{r.storedType, r.stored})) << r.name;
+    DeleteMachineValue(*registry, kPolicyKeyPath, r.name);
+  }
+  s.Load();
+  for (const auto& r : rows) EXPECT_EQ(Field(s, r.name), r.afterPolicy) << r.name;
+  EXPECT_EQ(SettingValueNames(s.PolicyValues()), L"none");
 }
 
 TEST_F(SettingsStoreTest, SaveWritesEveryValueAndListsOfAnyLength) {

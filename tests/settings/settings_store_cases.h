@@ -13,5 +13,7 @@ namespace vantrel::testing {
 
 // A registry without the settings key, fresh for each case.
 std::unique_ptr<Registry> MakeSettingsRegistry();
+// Deletes a value under HKEY_LOCAL_MACHINE (the port itself never deletes).
+void DeleteMachineValue(Registry& registry, const std::wstring& path, const std::wstring& name);
 
 }  // namespace vantrel::testing

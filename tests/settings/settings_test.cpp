@@ -10,6 +10,11 @@
 namespace vantrel::testing {
 
 std::unique_ptr<Registry> MakeSettingsRegistry() { return std::make_unique<FakeRegistry>(); }
+void DeleteMachineValue(Registry& registry, const std::wstring& path, const std::wstring& name) {
+  static_cast<FakeRegistry&>(registry)
+      .Walk(RegistryRoot::kLocalMachine, path, false)
+      ->values.erase(name);
+}
 
 namespace {
 

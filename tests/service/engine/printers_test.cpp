@@ -242,7 +242,9 @@ TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
   Printers preview({wmi, *server, *server, spooler, registry, broadcaster});
   const PreviewReport report = preview.Preview();
   EXPECT_EQ(FormatPreview(report),
-            (Names{L"Printer query is " + preview.BuildPrinterQuery(),
+            (Names{L"No settings are stored (HKEY_LOCAL_MACHINE\\Software\\Orlenk "
+                   L"Technologies\\Vantrel does not exist), so the defaults apply",
+                   L"Printer query is " + preview.BuildPrinterQuery(),
                    L"HP LaserJet (redirected 3) -> HP LaserJet for alice",
                    L"Canon (redirected 5) -> Canon for bob (the other redirected printer of that "
                    L"name would be deleted)",
@@ -277,6 +279,40 @@ TEST_F(PrintersTest, ARestartRenamesNoNameItGave) {
   for (int run = 0; run < 2; ++run) {
     Printers(server->ports).RunRenamePass();
     EXPECT_EQ(After(), Names{L"HP (Color) On student42"});
+  }
+}
+
+// The preview only opens the settings for reading: a missing key means the
+// defaults and stays missing, a policy value shows and applies, a key it
+// may not read ends it (the program then exits 1).
+TEST_F(PrintersTest, PreviewReadsTheSettingsReadOnlyAndStopsWhenItCannot) {
+  server->wmi.AddPrinter(kHp3);
+  for (const bool denied : {false, true}) {
+    FakeRegistry registry;
+    registry.SetString(RegistryRoot::kLocalMachine, kPolicyKeyPath, L"NamingFormat",
+                       L"%username%'s %printername%");
+    if (denied) registry.DenyOpen(RegistryRoot::kLocalMachine, kSettingsKeyPath);
+    ResetSettingsForTesting();
+    SetSettingsRegistry(&registry, SettingsAccess::kReadOnly);
+    ReadOnlyWmi wmi(server->wmi);
+    NoRegistryAccess hives;
+    NoBroadcast broadcaster;
+    Printers preview({wmi, *server, *server, server->spooler, hives, broadcaster});
+    const Names lines = FormatPreview(preview.Preview());
+    SetSettingsRegistry(nullptr);
+    if (denied) {
+      EXPECT_EQ(lines.at(0),
+                L"Cannot read HKEY_LOCAL_MACHINE\\Software\\Orlenk Technologies\\Vantrel "
+                L"(error 5), so the settings the service uses are unknown and "
+                L"nothing is previewed");
+      continue;
+    }
+    EXPECT_EQ(lines.at(0),
+              L"No settings are stored (HKEY_LOCAL_MACHINE\\Software\\Orlenk "
+              L"Technologies\\Vantrel does not exist), so the defaults apply");
+    EXPECT_EQ(lines.at(1), L"NamingFormat comes from Group Policy");
+    EXPECT_EQ(lines.at(3), kHp3 + L" -> alice's HP LaserJet");
+    EXPECT_EQ(registry.Walk(RegistryRoot::kLocalMachine, kSettingsKeyPath, false), nullptr);
   }
 }
 

@@ -23,4 +23,11 @@ std::unique_ptr<Registry> MakeSettingsRegistry() {
   return registry;
 }
 
+void DeleteMachineValue(Registry&, const std::wstring& path, const std::wstring& name) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteValueW(key, name.c_str()), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 }  // namespace vantrel::testing
