@@ -16,6 +16,7 @@ namespace scm_access {
 inline constexpr uint32_t kGenericRead = 0x80000000;
 inline constexpr uint32_t kManagerConnect = 0x0001;
 inline constexpr uint32_t kManagerAllAccess = 0xF003F;
+inline constexpr uint32_t kServiceQueryConfig = 0x0001;
 inline constexpr uint32_t kServiceChangeConfig = 0x0002;
 inline constexpr uint32_t kServiceQueryStatus = 0x0004;
 inline constexpr uint32_t kServiceStart = 0x0010;
@@ -85,6 +86,12 @@ class ServiceHandle {
   // actions also follow a stop that the service reports with an error exit
   // code, not only the end of its process.
   virtual Status SetFailureActionsOnErrorExit(bool enabled) = 0;
+  // QueryServiceConfigW's binary path name (needs kServiceQueryConfig), and
+  // ChangeServiceConfigW of that and the dependencies (needs
+  // kServiceChangeConfig): Wine drops dependencies that are not given again.
+  virtual Status QueryImagePath(std::wstring* path) = 0;
+  virtual Status SetImagePath(const std::wstring& path,
+                              const std::vector<std::wstring>& dependencies) = 0;
 };
 
 // An open manager; CloseServiceHandle when destroyed.

@@ -30,10 +30,11 @@ class TickTimer {
 };
 
 // The manual-reset event whose signal ends the run, with a second channel
-// through which the control thread hands the service thread work.
+// through which the control thread hands the service thread work, and the
+// spooler's notice of added printers, all in the service thread's one wait.
 class StopEvent {
  public:
-  enum class WaitResult { kIoCompletion, kWoken, kEnded, kFailed };
+  enum class WaitResult { kIoCompletion, kWoken, kPrinterAdded, kEnded, kFailed };
   static constexpr uint32_t kInfinite = 0xFFFFFFFF;
 
   virtual ~StopEvent() = default;
@@ -45,6 +46,16 @@ class StopEvent {
   // out, kEnded when signalled, kFailed with the reason in `failure` when
   // the wait itself failed.
   virtual WaitResult WaitAlertable(uint32_t timeoutMs, Status* failure) = 0;
+
+  // Service thread. Asks the local print server to end a wait with
+  // kPrinterAdded when a printer is added (not when one is renamed: the
+  // service's own renames must not wake it). A Win32 error code when the
+  // spooler cannot notify; the waits then go on without it.
+  virtual Status WatchPrinterAdditions() = 0;
+  // Service thread, after kPrinterAdded: arms the notice for the next
+  // addition. On failure the notice is closed, and only a new
+  // WatchPrinterAdditions brings it back.
+  virtual Status RearmPrinterAdditions() = 0;
 };
 
 // SetServiceStatus on the handle the handler registration returned.
@@ -54,11 +65,13 @@ class StatusReporter {
   virtual void Report(const ServiceStatus& status) = 0;
 };
 
-// The wall clock in whole seconds since 1970-01-01 00:00 UTC.
+// The wall clock in whole seconds since 1970-01-01 00:00 UTC, and a
+// monotonic one in milliseconds for short delays.
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual int64_t NowSeconds() = 0;
+  virtual uint64_t MonotonicMs() = 0;
 };
 
 // Builds what a run owns. The Win32 host makes real timers and events and

@@ -20,9 +20,15 @@ bool IsRecoveryCommandLine(const std::vector<std::wstring>& argv);
 
 // Sets ServiceFailureActions on the installed service "Vantrel", to follow
 // a stop with an error exit code too, not only a crash. A platform without
-// that flag (ERROR_INVALID_LEVEL) keeps the actions for crashes. Returns 0,
+// that flag (ERROR_INVALID_LEVEL) keeps the actions for crashes. An image
+// path registered without quotes is quoted. Returns 0,
 // or the Win32 error of the step that failed: the process's exit code, which
 // the installer checks.
 uint32_t ApplyServiceFailureActions(ServiceManager& scm);
+
+// The image path to register instead of `path`, or empty when it needs no
+// change: a bare program path with a space and no quotes would let Windows
+// try "C:\Program.exe" first.
+std::wstring QuotedImagePath(const std::wstring& path);
 
 }  // namespace vantrel

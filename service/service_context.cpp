@@ -1,5 +1,6 @@
 #include "service/service_context.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "service/log.h"
@@ -105,6 +106,53 @@ void ServiceContext::ArmIfRequested() {
   }
 }
 
+void ServiceContext::WatchPrinterAdditions() {
+  const Status watch = stopEvent->WatchPrinterAdditions();
+  if (!watch.ok())
+    LogPrintf("Printer additions cannot be watched (%d), so passes come on the ticks only\n",
+              static_cast<int32_t>(FailureCode(watch)));
+}
+
+void ServiceContext::OnPrinterAdded() {
+  const Status rearm = stopEvent->RearmPrinterAdditions();
+  if (!rearm.ok()) {
+    LogPrintf("Watching printer additions failed (%d); trying again at each tick\n",
+              static_cast<int32_t>(FailureCode(rearm)));
+    rewatchAtTicks_ = true;
+  }
+  if (stopRequested_.load()) return;
+  // A printer arrives when a user logs on or reconnects: the same activity
+  // that opens the window of passes.
+  lastLogonTime.store(platform_.clock().NowSeconds());
+  const uint64_t now = platform_.clock().MonotonicMs();
+  if (!additionsPending_) firstAdditionMs_ = now;
+  lastAdditionMs_ = now;
+  additionsPending_ = true;
+}
+
+uint32_t ServiceContext::NextWaitMs() {
+  uint64_t wait = armPending_.load() ? kArmRetryMs : StopEvent::kInfinite;
+  // While paused the burst waits for CONTINUE, whose wake ends the wait.
+  if (additionsPending_ && !paused_.load() && !stopRequested_.load()) {
+    const uint64_t due =
+        std::min(lastAdditionMs_ + kAdditionsSettleMs, firstAdditionMs_ + kAdditionsMaxDelayMs);
+    const uint64_t now = platform_.clock().MonotonicMs();
+    wait = std::min(wait, due > now ? due - now : 0);
+  }
+  return static_cast<uint32_t>(wait);
+}
+
+void ServiceContext::RunSettledPass() {
+  if (!additionsPending_ || paused_.load() || stopRequested_.load()) return;
+  if (NextWaitMs() == 0) RunPass();
+}
+
+void ServiceContext::RunPass() {
+  // Whatever started it, the pass sees every printer added so far.
+  additionsPending_ = false;
+  if (printers) printers->RunRenamePass();
+}
+
 void ServiceContext::ReloadSettings() {
   LogPrintf("Loading configuration\n");
   LogPolicyProblems(ReloadSettingsInstance());
@@ -112,14 +160,18 @@ void ServiceContext::ReloadSettings() {
 
 void ServiceContext::OnTimerTick(int64_t tickSeconds) {
   if (paused_.load() || stopRequested_.load()) return;
+  if (rewatchAtTicks_ && stopEvent && stopEvent->WatchPrinterAdditions().ok()) {
+    LogPrintf("Watching printer additions again\n");
+    rewatchAtTicks_ = false;
+  }
   const int64_t elapsed = tickSeconds - lastLogonTime.load();
   if (elapsed <= activeWindow) {
     // Negative too: after the clock was set back, passes run until the
     // elapsed time leaves the window again.
-    if (printers) printers->RunRenamePass();
+    RunPass();
   } else if (elapsed > kWindowReopenSeconds) {
     lastLogonTime.store(platform_.clock().NowSeconds());
-    if (printers) printers->RunRenamePass();
+    RunPass();
   }
 }
 
@@ -205,12 +257,17 @@ void ServiceContext::ReportStatus(StatusReporter& channel, CheckPointCounter& ch
 uint32_t ServiceContext::WaitForStop() {
   if (startError_ != 0) return startError_;
   for (;;) {
-    // Unlimited unless a refused arming is to be tried again.
-    const uint32_t timeout = armPending_.load() ? kArmRetryMs : StopEvent::kInfinite;
+    // Passes from additions run here, between waits, like the ticks' passes
+    // (queued to this thread), so two passes never overlap.
+    RunSettledPass();
     Status failure;
-    switch (stopEvent->WaitAlertable(timeout, &failure)) {
+    switch (stopEvent->WaitAlertable(NextWaitMs(), &failure)) {
       case StopEvent::WaitResult::kEnded:
         return 0;
+      case StopEvent::WaitResult::kPrinterAdded:
+        OnPrinterAdded();
+        ArmIfRequested();
+        break;
       case StopEvent::WaitResult::kFailed:
         // A wait that fails once fails again at once: end the run rather
         // than spin, and say why.

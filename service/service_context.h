@@ -40,6 +40,11 @@ inline constexpr uint32_t kAcceptedControls = 0x83;
 inline constexpr int64_t kWindowReopenSeconds = 18000;
 // How soon the service thread tries a refused timer arming again.
 inline constexpr uint32_t kArmRetryMs = 1000;
+// Printers added in a burst (a log-on brings several) settle into one pass:
+// it runs this long after the last addition, and never later than
+// kAdditionsMaxDelayMs after the first.
+inline constexpr uint64_t kAdditionsSettleMs = 500;
+inline constexpr uint64_t kAdditionsMaxDelayMs = 2000;
 
 // A FILETIME (100-ns intervals since 1601) as seconds since 1970, truncated
 // towards zero the way a signed division does.
@@ -64,6 +69,11 @@ class ServiceContext {
   // Service thread: starts the ticks, the first 10 s from now, then every
   // 10 s. A refusal is logged and tried again from WaitForStop.
   void ArmTimer();
+
+  // Service thread: a pass follows the spooler's printer additions once they
+  // settle. Without the spooler's notice (logged once) passes come on the
+  // ticks only.
+  void WatchPrinterAdditions();
 
   // Control code 200: logs and loads the process-wide Settings again. A pass
   // works on its own copy, so a pass in progress keeps the old values.
@@ -107,6 +117,15 @@ class ServiceContext {
  private:
   // Service thread: the arming a CONTINUE asked for, or a refused one.
   void ArmIfRequested();
+  // Service thread: an addition restarts the session window and joins the
+  // burst that the next settled pass handles.
+  void OnPrinterAdded();
+  // Service thread: the pass a burst of additions asked for, once due.
+  void RunSettledPass();
+  void RunPass();
+  // How long the next wait may last: until a refused arming is retried or
+  // the additions settle.
+  uint32_t NextWaitMs();
 
   HostPlatform& platform_;
   CheckPointCounter& checkPoints_;
@@ -120,6 +139,12 @@ class ServiceContext {
   // The timer is to be armed by the service thread.
   std::atomic<bool> armPending_{false};
   bool armFailureLogged_ = false;  // service thread only
+  // Service thread only: a failed re-arm is answered by reopening at ticks;
+  // the burst of additions not yet handled by a pass.
+  bool rewatchAtTicks_ = false;
+  bool additionsPending_ = false;
+  uint64_t firstAdditionMs_ = 0;
+  uint64_t lastAdditionMs_ = 0;
   std::atomic<bool> stopRequested_{false};
   uint32_t startError_ = 0;
 

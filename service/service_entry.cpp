@@ -71,6 +71,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   uint32_t exitCode = 0;
   try {
     context->ArmTimer();
+    context->WatchPrinterAdditions();
     context->ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
     exitCode = context->WaitForStop();
   } catch (...) {
@@ -86,7 +87,10 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
 uint32_t RunDebugWork(HostPlatform& platform) {
   try {
     ServiceContext context(platform);
-    if (context.StartError() == 0) context.ArmTimer();
+    if (context.StartError() == 0) {
+      context.ArmTimer();
+      context.WatchPrinterAdditions();
+    }
     return context.WaitForStop();
   } catch (...) {
     return win32_error::kExceptionInService;

@@ -14,6 +14,11 @@ class SystemClock : public Clock {
                std::chrono::system_clock::now().time_since_epoch())
         .count();
   }
+  uint64_t MonotonicMs() override {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+  }
 };
 
 }  // namespace vantrel

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/scoped_handle_spooler.h"
 #include "service/service_context.h"
 
 namespace vantrel {
@@ -60,14 +61,17 @@ class Win32StopEvent : public StopEvent {
   void Set() override { SetEvent(stop_.get()); }
   void Wake() override { SetEvent(wake_.get()); }
   WaitResult WaitAlertable(uint32_t timeoutMs, Status* failure) override {
-    // The stop event first: when both are signalled, the stop wins.
-    const HANDLE handles[] = {stop_.get(), wake_.get()};
-    switch (WaitForMultipleObjectsEx(2, handles, FALSE, timeoutMs, TRUE)) {
+    // The stop event first: when several are signalled, the stop wins.
+    const HANDLE handles[] = {stop_.get(), wake_.get(), change_.get()};
+    const DWORD count = change_ ? 3 : 2;
+    switch (WaitForMultipleObjectsEx(count, handles, FALSE, timeoutMs, TRUE)) {
       case WAIT_IO_COMPLETION:
         return WaitResult::kIoCompletion;
       case WAIT_OBJECT_0 + 1:
       case WAIT_TIMEOUT:
         return WaitResult::kWoken;
+      case WAIT_OBJECT_0 + 2:
+        return WaitResult::kPrinterAdded;
       case WAIT_OBJECT_0:
         return WaitResult::kEnded;
       default:  // WAIT_FAILED; an abandoned wait cannot come from events
@@ -76,9 +80,39 @@ class Win32StopEvent : public StopEvent {
     }
   }
 
+  Status WatchPrinterAdditions() override {
+    change_.reset();
+    server_.reset();
+    // A null name opens the local print server, where additions are told.
+    win32::unique_hprinter server;
+    if (!OpenPrinterW(nullptr, server.put(), nullptr)) return LastErrorStatus();
+    // Additions only: renames (ours included) would wake the service for
+    // nothing. Wine 8 stubs this call and answers INVALID_HANDLE_VALUE.
+    SetLastError(0);
+    win32::unique_hprinter_change change(
+        FindFirstPrinterChangeNotification(server.get(), PRINTER_CHANGE_ADD_PRINTER, 0, nullptr));
+    if (!change) return LastErrorStatus();
+    server_ = std::move(server);
+    change_ = std::move(change);
+    return Status::Ok();
+  }
+
+  Status RearmPrinterAdditions() override {
+    DWORD change = 0;
+    if (change_ && FindNextPrinterChangeNotification(change_.get(), &change, nullptr, nullptr))
+      return Status::Ok();
+    const Status failure = LastErrorStatus();
+    change_.reset();
+    server_.reset();
+    return failure;
+  }
+
  private:
   unique_handle stop_;
   unique_handle wake_;
+  // Destroyed in reverse order: the notification before its server handle.
+  win32::unique_hprinter server_;
+  win32::unique_hprinter_change change_;
 };
 
 }  // namespace

@@ -70,6 +70,20 @@ class FakeHandle : public ServiceManagerHandle, public ServiceHandle {
     return Status::Ok();
   }
 
+  Status QueryImagePath(std::wstring* path) override {
+    if (!Allows(scm_access::kServiceQueryConfig)) return kAccessDenied;
+    *path = scm_.imagePath;
+    return Status::Ok();
+  }
+
+  Status SetImagePath(const std::wstring& path,
+                      const std::vector<std::wstring>& dependencies) override {
+    if (!Allows(scm_access::kServiceChangeConfig)) return kAccessDenied;
+    scm_.imagePath = path;
+    scm_.dependencies = dependencies;
+    return Status::Ok();
+  }
+
  private:
   bool Allows(uint32_t rights) const { return (access_ & rights) != 0; }
 

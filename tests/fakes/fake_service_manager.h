@@ -26,6 +26,7 @@ class FakeServiceManager : public ServiceManager {
   uint32_t failureActionsError = 0;  // setting the actions fails with it
   uint32_t onErrorExitError = 0;     // setting their flag fails with it
   uint32_t state = service_state::kStopped;
+  std::wstring imagePath = L"C:\\Program Files\\Vantrel\\Vantrel.exe";  // as Wine registers it
   // After a successful start the state is START_PENDING; it turns RUNNING
   // at this many status queries later (negative: never).
   int queriesUntilRunning = 2;
@@ -36,7 +37,8 @@ class FakeServiceManager : public ServiceManager {
   std::vector<uint32_t> controlsSent;
   std::optional<FailureActions> failureActions;  // as last set
   std::optional<bool> failureActionsOnErrorExit;
-  int openHandles = 0;  // managers and services not yet closed
+  std::vector<std::wstring> dependencies;  // as last set with the image path
+  int openHandles = 0;                     // managers and services not yet closed
 };
 
 }  // namespace vantrel::testing

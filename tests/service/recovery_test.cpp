@@ -15,7 +15,7 @@ TEST(ServiceManagerContract, FakeServiceManager) {
 
 // The installer learns of a failure only through the exit code. The fake
 // refuses what the service handle was not opened for, so the rights asked
-// for are checked too.
+// for are checked too. An image path registered without quotes is quoted.
 TEST(RecoveryTest, SetsRestartActionsOrExitsWithTheError) {
   struct Case {
     bool managerOpenFails, installed;
@@ -39,7 +39,12 @@ TEST(RecoveryTest, SetsRestartActionsOrExitsWithTheError) {
       set += L" " + std::to_wstring(a.type) + L"/" + std::to_wstring(a.delayMs);
     EXPECT_EQ(set, L"86400 1/60000 1/60000 1/300000");
     EXPECT_EQ(scm.failureActionsOnErrorExit.value_or(false), c.flagError == 0);
+    EXPECT_EQ(scm.imagePath, L"\"C:\\Program Files\\Vantrel\\Vantrel.exe\"");
+    EXPECT_EQ(scm.dependencies, (std::vector<std::wstring>{L"Winmgmt", L"Spooler"}));
   }
+  // Quoted once only; a path with arguments is left alone.
+  EXPECT_EQ(QuotedImagePath(L"\"C:\\Program Files\\Vantrel\\Vantrel.exe\""), L"");
+  EXPECT_EQ(QuotedImagePath(L"C:\\Program Files\\Vantrel\\Vantrel.exe withlog"), L"");
   EXPECT_TRUE(IsRecoveryCommandLine({L"C:\\Program Files\\Vantrel\\Vantrel.exe", L"recovery"}));
   EXPECT_FALSE(IsRecoveryCommandLine({L"recovery"}));
   EXPECT_FALSE(IsRecoveryCommandLine({L"Vantrel.exe", L"debug", L"recovery"}));

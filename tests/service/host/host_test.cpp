@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <regex>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
@@ -36,6 +37,11 @@ struct Journal : LogSink {
 struct Knobs {
   Journal* journal = nullptr;  // the log's sink
   int64_t now = 1000;
+  uint64_t nowMs = 0;     // the monotonic clock
+  bool added = false;     // the step's wait ends with a printer added
+  bool timesOut = false;  // the step's wait runs out: its time passes
+  std::optional<Status> watchFailure;
+  int rearmFailures = 0;
   std::optional<Status> eventFailure, timerFailure;  // no object, and this answer
   std::optional<Status> waitFailure;                 // every wait fails so
   bool engineThrows = false;
@@ -71,10 +77,25 @@ struct Part : PrinterEngine, TickTimer, StopEvent, StatusReporter {
   WaitResult WaitAlertable(uint32_t timeoutMs, Status* failure) override {
     if (timeoutMs != kInfinite) k.journal->Add(L"wait " + std::to_wstring(timeoutMs));
     if (k.waitFailure) return *failure = *k.waitFailure, WaitResult::kFailed;
-    if (!set && next < k.waitScript.size())
-      return k.waitScript[next++](), WaitResult::kIoCompletion;
+    if (!set && next < k.waitScript.size()) {
+      k.added = k.timesOut = false;
+      k.waitScript[next++]();
+      if (k.timesOut && timeoutMs != kInfinite) k.nowMs += timeoutMs;
+      return k.added      ? WaitResult::kPrinterAdded
+             : k.timesOut ? WaitResult::kWoken
+                          : WaitResult::kIoCompletion;
+    }
     while (k.waitBlocks && !set) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return WaitResult::kEnded;
+  }
+  Status WatchPrinterAdditions() override {
+    k.journal->Add(k.watchFailure ? L"watch refused" : L"watch");
+    return k.watchFailure.value_or(Status::Ok());
+  }
+  Status RearmPrinterAdditions() override {
+    if (k.rearmFailures == 0) return Status::Ok();
+    k.journal->Add(L"rearm refused");
+    return Status(k.rearmFailures--);
   }
   void Report(const ServiceStatus& s) override {
     wchar_t text[64];
@@ -107,6 +128,7 @@ struct Host : Knobs, HostPlatform, Clock, ControlRegistration {
   }
   Clock& clock() override { return *this; }
   int64_t NowSeconds() override { return now; }
+  uint64_t MonotonicMs() override { return nowMs; }
 };
 
 // The process-wide Settings over an in-memory registry; the log, off until
@@ -223,11 +245,16 @@ TEST_F(HostTest, Controls) {
 // a continue taken back by a pause before the service thread could arm; a
 // stop while paused. Check points go on from start-pending's 1. A run that
 // cannot go on reports STOPPED with a failure code, never 0, so that the
-// manager restarts it; a debug run returns it.
+// manager restarts it; a debug run returns it. Printer additions: a burst
+// settles into one pass (0.5 s after the last, at most 2 s after the first);
+// none while paused, one after CONTINUE; an addition restarts the session
+// window, and a failed re-arm is followed by reopening at the next tick;
+// without the spooler's notice, ticks only.
 TEST_F(HostTest, Runs) {
   const std::wstring logged = L"Loading configuration\n; User logged in\n; ";
   const std::wstring full =
-      L"2 0 0 1 3000; armed; 4 83 0 0 0; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; wake; "
+      L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; "
+      L"wake; "
       L"4 83 0 0 0; armed; 5 83 0 5 0; wake; 4 83 0 0 0; 6 83 0 6 0; cancel; 7 83 0 7 0; stop; "
       L"1 83 0 0 0";
   const std::vector<std::wstring> plain = {L"Vantrel"}, withLog = {L"Vantrel", L"WithLog"};
@@ -236,6 +263,12 @@ TEST_F(HostTest, Runs) {
     host.armFailures = 2;
     host.waitScript = {[] {}, [] {}, [&] { Control(1); }};
   };
+  auto add = [&](uint64_t ms) -> Step { return [&, ms] { host.nowMs += ms, host.added = true; }; };
+  const Step idle = [&] { host.timesOut = true; }, stop = [&] { Control(1); };
+  auto script = [&](std::vector<Step> steps) -> Step {
+    return [&, steps] { host.waitScript = steps; };
+  };
+  const Step readdAfterRefusal = [&] { host.now = 5000, host.rearmFailures = 1, add(0)(); };
   const struct {
     std::vector<std::wstring> args;  // none: a debug run
     Step setUp;
@@ -247,21 +280,42 @@ TEST_F(HostTest, Runs) {
       {plain, [&] { host.eventFailure = Status(0); }, L"2 0 0 1 3000; 1 83 31 0 0"},
       {plain, [&] { host.timerFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
       {plain, [&] { host.engineThrows = true; }, L"2 0 0 1 3000; 1 83 1064 0 0"},
-      {plain, throws, L"2 0 0 1 3000; armed; 4 83 0 0 0; 1 83 1064 0 0"},
+      {plain, throws, L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; 1 83 1064 0 0"},
       {plain, [&] { host.waitScript = {[&] { host.waitFailure = Status(6); }}; },
-       L"2 0 0 1 3000; armed; 4 83 0 0 0; 1 83 6 0 0"},
+       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; 1 83 6 0 0"},
+      {plain, script({add(0), add(400), add(400), add(400), add(400), idle, stop}),
+       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; wait 500; wait 500; wait 500; wait 500; "
+       L"wait 400; pass; stop; 1 83 0 0 0"},
+      {plain,
+       script(
+           {[&] { Control(2); }, add(0), [&] { host.nowMs += 5000; }, [&] { Control(3); }, stop}),
+       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; "
+       L"wake; 4 83 0 0 0; armed; pass; stop; 1 83 0 0 0"},
+      {plain, script({readdAfterRefusal, idle, [&] { host.armed->OnTimerTick(5010); }, stop}),
+       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; rearm refused; wait 500; pass; watch; pass; stop; "
+       L"1 83 0 0 0"},
+      {withLog,
+       [&] {
+         host.watchFailure = Status(6);
+         host.waitScript = {[&] { host.armed->OnTimerTick(1010); }, stop};
+       },
+       logged + L"2 0 0 1 3000; armed; watch refused; Printer additions cannot be watched (6), so "
+                L"passes come on the ticks only\n; 4 83 0 0 0; pass; stop; 1 83 0 0 0"},
       // Logged once, retried as limited waits end.
       {withLog, refusesTwice,
        logged + L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; "
-                L"4 83 0 0 0; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0"},
+                L"watch; 4 83 0 0 0; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0"},
       {plain, [&] { host.registrationFails = true; }, L""},  // leaves at once
-      {{}, {}, L"armed; pass; pass; exit 0"},  // debug: the same ticks, no controls, no reports
+      {{},
+       {},
+       L"armed; watch; pass; pass; exit 0"},  // debug: the same ticks, no controls, no reports
       {{}, [&] { host.engineThrows = true; }, L"exit 1064"},
   };
   for (const auto& c : cases) {
     host.journal->text.clear();
     host.eventFailure.reset(), host.timerFailure.reset(), host.waitFailure.reset();
     host.armFailures = 0, host.registrationFails = false, host.engineThrows = false;
+    host.watchFailure.reset(), host.rearmFailures = 0, host.now = 1000;
     host.waitScript = {[&] { host.armed->OnTimerTick(1010); },
                        [&] { Control(2), host.armed->OnTimerTick(1020); }, [&] { Control(3); },
                        [&] { Control(3), Control(2); }, [&] { Control(1); }};
@@ -277,10 +331,10 @@ TEST_F(HostTest, Runs) {
 }
 
 // While a pass is blocked in the engine, every control returns within
-// 100 ms. Then controls race the service thread's ticks and passes (each
-// pass copies the settings that 200 reloads); nothing acts after STOP,
-// controls that keep coming while the run ends never reach the destroyed
-// context, and STOPPED is the last report.
+// 100 ms. Then controls race the service thread's ticks, printer additions
+// and passes (each pass copies the settings that 200 reloads); nothing acts
+// after STOP, controls that keep coming while the run ends never reach the
+// destroyed context, and STOPPED is the last report.
 TEST_F(HostTest, ControlsNeverWaitForAPass) {
   host.waitBlocks = true;
   const std::pair<uint32_t, uint32_t> controls[] = {{2, 0}, {3, 0}, {200, 0}, {14, 5}, {14, 6}};
@@ -304,7 +358,10 @@ TEST_F(HostTest, ControlsNeverWaitForAPass) {
       // rather than hanging it.
       released.wait_for(std::chrono::seconds(2));
     };
-    host.waitScript.assign(50, [&] { host.armed->OnTimerTick(host.now); });
+    host.waitScript.clear();
+    for (int i = 0; i < 50; ++i)
+      host.waitScript.push_back(i % 3 ? Step([&] { host.armed->OnTimerTick(host.now); })
+                                      : Step([&] { host.nowMs += 600, host.added = true; }));
     auto run = std::async(std::launch::async, [&] { Run({L"Vantrel"}); });
     entered.get_future().wait();
     sendControls();
@@ -313,9 +370,10 @@ TEST_F(HostTest, ControlsNeverWaitForAPass) {
     Control(1);
     while (run.wait_for(std::chrono::seconds(0)) != std::future_status::ready) Control(3);
     run.get();
-    // A pass that had begun before the stop may still finish.
+    // A pass that had begun before the stop may still finish, and a wait
+    // whose limit was chosen before it still begins (the stop ends it).
     std::wstring tail = host.journal->text.substr(host.journal->text.find(L"stop"));
-    for (size_t at; (at = tail.find(L"pass; ")) != std::wstring::npos;) tail.erase(at, 6);
+    tail = std::regex_replace(tail, std::wregex(L"(pass|wait \\d+); "), L"");
     EXPECT_EQ(tail, L"stop; 1 83 0 0 0");
   }
 }

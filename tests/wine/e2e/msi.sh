@@ -56,8 +56,9 @@ done
 msi_exec install /i "$msi_pkg_w" NAMINGFORMAT="%username% - %printername%" ONLYRENTS=1
 msi_expect "msi: install exits 0" 0 $?
 msi_expect "msi: service running after install" RUNNING "$(msi_sc wait RUNNING 10000 | tail -1 | cut -d' ' -f2)"
-msi_expect "msi: own process, automatic start, error control normal" \
-  'type 0x10 start 2 error 1 path C:\Program Files\Vantrel\Vantrel.exe' "$(msi_sc config)"
+# The image path quoted: unquoted, Windows would try C:\Program.exe first.
+msi_expect "msi: own process, automatic start, error control normal, image path quoted" \
+  'type 0x10 start 2 error 1 path "C:\Program Files\Vantrel\Vantrel.exe"' "$(msi_sc config)"
 # Wine's QueryServiceConfigW leaves the dependencies out; the key holds them.
 deps=$(wine_run 30 reg query 'HKLM\System\CurrentControlSet\Services\Vantrel' /v DependOnService 2>/dev/null | tr -d '\r' | awk '$1 == "DependOnService" { print $3 }')
 msi_expect "msi: depends on Winmgmt and Spooler" 'Winmgmt\0Spooler' "$deps"
