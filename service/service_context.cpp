@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "service/events.h"
 #include "service/log.h"
 #include "settings/settings.h"
 
@@ -90,6 +91,9 @@ void ServiceContext::ArmIfRequested() {
 void ServiceContext::ReloadSettings() {
   LogPrintf("Loading configuration\n");
   ReloadSettingsInstance();
+  // Which of the settings a policy sets, as the administrator should read
+  // them: "none" while every value comes from the settings key.
+  RecordEvent(event_id::kSettingsLoaded, {L"none"});
 }
 
 void ServiceContext::OnTimerTick(int64_t tickSeconds) {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "platform/text.h"
+#include "service/events.h"
 #include "service/log.h"
 
 namespace vantrel {
@@ -50,6 +51,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
 
   if (!context.HasStopEvent()) {
     context.ReportStatus(service_state::kStopped, kAcceptedControls, context.StopEventError(), 0);
+    RecordEvent(event_id::kServiceFailed, {std::to_wstring(context.StopEventError())});
     return;
   }
 
@@ -57,6 +59,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   try {
     context.ArmTimer();
     context.ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
+    RecordEvent(event_id::kServiceStarted, {L"" VANTREL_PRODUCT_VERSION});
     context.WaitForStop();
   } catch (...) {
     // The manager must still hear that the service stopped, and why.
@@ -66,6 +69,10 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   // the last one the manager sees.
   gate.Close();
   context.ReportStatus(service_state::kStopped, kAcceptedControls, exitCode, 0);
+  if (exitCode == 0)
+    RecordEvent(event_id::kServiceStopped);
+  else
+    RecordEvent(event_id::kServiceFailed, {std::to_wstring(exitCode)});
 }
 
 uint32_t RunDebugWork(HostPlatform& platform) {

@@ -33,6 +33,10 @@ struct PreviewReport {
   std::vector<PreviewEntry> entries;
 };
 
+// Why the printer would be left as it is, in the words the preview and the
+// event log share; empty when it would be renamed.
+std::wstring LeftAloneReason(const PreviewEntry& entry);
+
 // The report as the lines `Vantrel.exe preview` prints: the query, one line
 // per listed printer, and the count.
 std::vector<std::wstring> FormatPreview(const PreviewReport& report);
