@@ -12,7 +12,8 @@ std::wstring LeftAloneReason(const PreviewEntry& e) {
     case RenameDecision::kRename:
       switch (e.clash) {
         case PreviewEntry::kHolderKept:
-          return d.newName + L" is held by a printer that is not redirected, which is never deleted";
+          return d.newName +
+                 L" is held by a printer that is not redirected, which is never deleted";
         case PreviewEntry::kHolderLive:
           return d.newName + L" was given to session " + std::to_wstring(e.holderSession) +
                  L", which still exists";

@@ -68,8 +68,7 @@ class Printers : public PrinterEngine, private GivenNames {
   std::vector<uint32_t> SessionsGiven(const std::wstring& name) const override;
   // Reported once per printer name and session, until the session is
   // forgotten.
-  void LeftAlone(uint32_t sessionId, const std::wstring& name,
-                 const std::wstring& reason) override;
+  void LeftAlone(uint32_t sessionId, const std::wstring& name, const std::wstring& reason) override;
   // The events a pass's end may owe: a pattern that cannot be used (once
   // per pattern) and how many exclusions the pass applied itself (when
   // that count changes).

@@ -202,8 +202,8 @@ std::optional<uint32_t> RenamePass::LiveOwner(const std::wstring& name, uint32_t
 
 void RenamePass::Given(const RenameDecision& decision, const std::wstring& name) {
   given_.Record(decision.sessionId, name);
-  RecordEvent(event_id::kPrinterRenamed, {decision.currentName, name, decision.userName,
-                                          std::to_wstring(decision.sessionId)});
+  RecordEvent(event_id::kPrinterRenamed,
+              {decision.currentName, name, decision.userName, std::to_wstring(decision.sessionId)});
   RegisterDefaultPrinter(ports_.registry, ports_.broadcaster, decision.sid, name);
 }
 
@@ -242,8 +242,7 @@ void RenamePass::ResolveClashByDeleting(ListedPrinter& printer, const RenameDeci
     if (notRedirected) LeaveAlone(decision, PreviewEntry::kHolderKept);
     return;
   }
-  RecordEvent(event_id::kHolderDeleted,
-              {decision.newName, std::to_wstring(decision.sessionId)});
+  RecordEvent(event_id::kHolderDeleted, {decision.newName, std::to_wstring(decision.sessionId)});
   LogPrintfW(L"Deleted the old printer, renaming it too\n");
   const std::optional<int32_t> returnValue =
       CallRename(printer, decision.newName,

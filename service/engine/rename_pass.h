@@ -73,8 +73,7 @@ bool IsRedirectedPrinter(const PrinterInfo& info);
 // Opens the printer with PRINTER_ALL_ACCESS and deletes it when it is a
 // redirected printer; true when the spooler accepted the deletion.
 // `notRedirected` (if given) is set when it was refused for not being one.
-bool DeletePrinterByName(Spooler& spooler, const std::wstring& name,
-                         bool* notRedirected = nullptr);
+bool DeletePrinterByName(Spooler& spooler, const std::wstring& name, bool* notRedirected = nullptr);
 
 // A printer whose name gave no session away.
 inline constexpr uint32_t kNoSessionId = 0xFFFFFFFF;

@@ -11,6 +11,7 @@
 #include <thread>
 #include <tuple>
 
+#include "service/events.h"
 #include "service/log.h"
 #include "service/service_entry.h"
 #include "settings/settings.h"
@@ -21,15 +22,29 @@ namespace {
 
 using Step = std::function<void()>;
 
-struct Journal : LogSink {
+struct Journal : LogSink, EventSink {
   bool Open() override { return true; }
   void WriteAndFlush(const std::wstring& text) override { Add(text); }
+  void Report(uint32_t id, const std::vector<std::wstring>& strings) override {
+    std::wstring entry = L"event " + std::to_wstring(id);
+    for (const std::wstring& s : strings) entry += L" " + s;
+    Add(entry);
+  }
   void Add(const std::wstring& entry) {
     std::lock_guard lock(mutex);
     text += (text.empty() ? L"" : L"; ") + entry;
   }
   std::mutex mutex;
   std::wstring text;
+};
+
+// The journal is owned by the log's slot; the events' slot forwards to it.
+struct Events : EventSink {
+  explicit Events(Journal& journal) : journal(journal) {}
+  void Report(uint32_t id, const std::vector<std::wstring>& strings) override {
+    journal.Report(id, strings);
+  }
+  Journal& journal;
 };
 
 // What the parts of a run do.
@@ -107,9 +122,11 @@ class HostTest : public ::testing::Test {
     SetSettingsRegistry(&registry);
     ResetSettingsForTesting();
     SetLogSink(std::unique_ptr<LogSink>(host.journal = new Journal));
+    SetEventSink(std::make_unique<Events>(*host.journal));
   }
   ~HostTest() override {
     logEnabled = false;
+    SetEventSink(nullptr);
     SetLogSink(nullptr);
     SetSettingsRegistry(nullptr);
     ResetSettingsForTesting();
@@ -191,7 +208,7 @@ TEST_F(HostTest, Controls) {
       {14, 6, std::nullopt, L""},  // no notification data: no session to forget
       {14, 7, 9, L""},             // lock
       {4, 0, {}, L""},
-      {200, 0, {}, L"Loading configuration\n"},
+      {200, 0, {}, L"Loading configuration\n; event 1002 none"},
       {5, 0, {}, L"", false, 120},
       {201, 0, {}, L"", false, 120},
   };
@@ -214,11 +231,14 @@ TEST_F(HostTest, Controls) {
 // stop while paused. Check points go on from start-pending's 1. A run that
 // cannot go on reports STOPPED with a failure code, never 0.
 TEST_F(HostTest, Runs) {
-  const std::wstring logged = L"Loading configuration\n; User logged in\n; ";
+  const std::wstring loaded = L"event 1002 none; ";
+  const std::wstring logged = L"Loading configuration\n; " + loaded + L"User logged in\n; ";
+  const std::wstring started = L"4 83 0 0 0; event 1000 " VANTREL_PRODUCT_VERSION;
   const std::wstring full =
-      L"2 0 0 1 3000; armed; 4 83 0 0 0; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; wake; "
+      L"2 0 0 1 3000; armed; " + started +
+      L"; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; wake; "
       L"4 83 0 0 0; armed; 5 83 0 5 0; wake; 4 83 0 0 0; 6 83 0 6 0; cancel; 7 83 0 7 0; stop; "
-      L"1 83 0 0 0";
+      L"1 83 0 0 0; event 1001";
   const std::vector<std::wstring> plain = {L"Vantrel"}, withLog = {L"Vantrel", L"WithLog"};
   auto throws = [&] { host.waitScript = {[] { throw std::runtime_error("tick"); }}; };
   auto refusesTwice = [&] {
@@ -232,15 +252,19 @@ TEST_F(HostTest, Runs) {
   } cases[] = {
       {withLog, {}, logged + full},
       // The service name is no parameter.
-      {{L"withlog"}, [&] { host.eventFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
-      {plain, [&] { host.eventFailure = Status(0); }, L"2 0 0 1 3000; 1 83 31 0 0"},
-      {plain, throws, L"2 0 0 1 3000; armed; 4 83 0 0 0; 1 83 1064 0 0"},
+      {{L"withlog"},
+       [&] { host.eventFailure = Status(1450); },
+       loaded + L"2 0 0 1 3000; 1 83 1450 0 0; event 1300 1450"},
+      {plain, [&] { host.eventFailure = Status(0); },
+       loaded + L"2 0 0 1 3000; 1 83 31 0 0; event 1300 31"},
+      {plain, throws,
+       loaded + L"2 0 0 1 3000; armed; " + started + L"; 1 83 1064 0 0; event 1300 1064"},
       // Logged once, retried as limited waits end.
       {withLog, refusesTwice,
-       logged + L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; "
-                L"4 83 0 0 0; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0"},
-      {plain, [&] { host.registrationFails = true; }, L""},  // leaves at once
-      {{}, {}, L"armed; pass; pass"},  // debug: the same ticks, no controls, no reports
+       logged + L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; " +
+           started + L"; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0; event 1001"},
+      {plain, [&] { host.registrationFails = true; }, L"event 1002 none"},  // leaves at once
+      {{}, {}, loaded + L"armed; pass; pass"},  // debug: the same ticks, no controls, no reports
   };
   for (const auto& c : cases) {
     host.journal->text.clear();
@@ -296,7 +320,7 @@ TEST_F(HostTest, ControlsNeverWaitForAPass) {
     // A pass that had begun before the stop may still finish.
     std::wstring tail = host.journal->text.substr(host.journal->text.find(L"stop"));
     for (size_t at; (at = tail.find(L"pass; ")) != std::wstring::npos;) tail.erase(at, 6);
-    EXPECT_EQ(tail, L"stop; 1 83 0 0 0");
+    EXPECT_EQ(tail, L"stop; 1 83 0 0 0; event 1001");
   }
 }
 
