@@ -50,8 +50,8 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   context.ReportStatus(service_state::kStartPending, 0, 0, 3000);
 
   if (!context.HasStopEvent()) {
-    context.ReportStatus(service_state::kStopped, kAcceptedControls, context.StopEventError(), 0);
     RecordEvent(event_id::kServiceFailed, {std::to_wstring(context.StopEventError())});
+    context.ReportStatus(service_state::kStopped, kAcceptedControls, context.StopEventError(), 0);
     return;
   }
 
@@ -68,11 +68,13 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   // A control still being handled finishes first, so the stopped report is
   // the last one the manager sees.
   gate.Close();
-  context.ReportStatus(service_state::kStopped, kAcceptedControls, exitCode, 0);
+  // Before the report: once the manager hears of the stop, it may end the
+  // process.
   if (exitCode == 0)
     RecordEvent(event_id::kServiceStopped);
   else
     RecordEvent(event_id::kServiceFailed, {std::to_wstring(exitCode)});
+  context.ReportStatus(service_state::kStopped, kAcceptedControls, exitCode, 0);
 }
 
 uint32_t RunDebugWork(HostPlatform& platform) {

@@ -238,7 +238,7 @@ TEST_F(HostTest, Runs) {
       L"2 0 0 1 3000; armed; " + started +
       L"; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; wake; "
       L"4 83 0 0 0; armed; 5 83 0 5 0; wake; 4 83 0 0 0; 6 83 0 6 0; cancel; 7 83 0 7 0; stop; "
-      L"1 83 0 0 0; event 1001";
+      L"event 1001; 1 83 0 0 0";
   const std::vector<std::wstring> plain = {L"Vantrel"}, withLog = {L"Vantrel", L"WithLog"};
   auto throws = [&] { host.waitScript = {[] { throw std::runtime_error("tick"); }}; };
   auto refusesTwice = [&] {
@@ -254,15 +254,15 @@ TEST_F(HostTest, Runs) {
       // The service name is no parameter.
       {{L"withlog"},
        [&] { host.eventFailure = Status(1450); },
-       loaded + L"2 0 0 1 3000; 1 83 1450 0 0; event 1300 1450"},
+       loaded + L"2 0 0 1 3000; event 1300 1450; 1 83 1450 0 0"},
       {plain, [&] { host.eventFailure = Status(0); },
-       loaded + L"2 0 0 1 3000; 1 83 31 0 0; event 1300 31"},
+       loaded + L"2 0 0 1 3000; event 1300 31; 1 83 31 0 0"},
       {plain, throws,
-       loaded + L"2 0 0 1 3000; armed; " + started + L"; 1 83 1064 0 0; event 1300 1064"},
+       loaded + L"2 0 0 1 3000; armed; " + started + L"; event 1300 1064; 1 83 1064 0 0"},
       // Logged once, retried as limited waits end.
       {withLog, refusesTwice,
        logged + L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; " +
-           started + L"; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0; event 1001"},
+           started + L"; wait 1000; arm refused; wait 1000; armed; stop; event 1001; 1 83 0 0 0"},
       {plain, [&] { host.registrationFails = true; }, L"event 1002 none"},  // leaves at once
       {{}, {}, loaded + L"armed; pass; pass"},  // debug: the same ticks, no controls, no reports
   };
@@ -320,7 +320,7 @@ TEST_F(HostTest, ControlsNeverWaitForAPass) {
     // A pass that had begun before the stop may still finish.
     std::wstring tail = host.journal->text.substr(host.journal->text.find(L"stop"));
     for (size_t at; (at = tail.find(L"pass; ")) != std::wstring::npos;) tail.erase(at, 6);
-    EXPECT_EQ(tail, L"stop; 1 83 0 0 0; event 1001");
+    EXPECT_EQ(tail, L"stop; event 1001; 1 83 0 0 0");
   }
 }
 
