@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "service/events.h"
 #include "service/log.h"
 #include "settings/settings.h"
 
@@ -33,6 +34,14 @@ void LogPolicyProblems(const Settings& loaded) {
   for (const SettingValue& value : kSettingValues)
     if (loaded.IgnoredPolicyValues() & value.bit)
       LogPrintfW(L"The policy value %s is not of its type, so it is ignored\n", value.name);
+}
+
+// The settings a policy sets, by their value names, or "none".
+std::wstring PolicyValueNames(const Settings& loaded) {
+  std::wstring names;
+  for (const SettingValue& value : kSettingValues)
+    if (loaded.FromPolicy(value)) names += (names.empty() ? L"" : L", ") + std::wstring(value.name);
+  return names.empty() ? L"none" : names;
 }
 
 bool IsKnownControl(uint32_t control) {
@@ -155,7 +164,9 @@ void ServiceContext::RunPass() {
 
 void ServiceContext::ReloadSettings() {
   LogPrintf("Loading configuration\n");
-  LogPolicyProblems(ReloadSettingsInstance());
+  const Settings loaded = ReloadSettingsInstance();
+  LogPolicyProblems(loaded);
+  RecordEvent(event_id::kSettingsLoaded, {PolicyValueNames(loaded)});
 }
 
 void ServiceContext::OnTimerTick(int64_t tickSeconds) {

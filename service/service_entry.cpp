@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/text.h"
+#include "service/events.h"
 #include "service/log.h"
 
 namespace vantrel {
@@ -48,6 +49,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
     // service stopped, and why, so its restart-on-failure actions apply.
     ServiceContext::ReportStatus(*statusHandle, checkPoints, service_state::kStartPending, 0, 0,
                                  3000);
+    RecordEvent(event_id::kServiceFailed, {std::to_wstring(win32_error::kExceptionInService)});
     ServiceContext::ReportStatus(*statusHandle, checkPoints, service_state::kStopped,
                                  kAcceptedControls, win32_error::kExceptionInService, 0);
     return;
@@ -64,6 +66,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   context->ReportStatus(service_state::kStartPending, 0, 0, 3000);
 
   if (context->StartError() != 0) {
+    RecordEvent(event_id::kServiceFailed, {std::to_wstring(context->StartError())});
     context->ReportStatus(service_state::kStopped, kAcceptedControls, context->StartError(), 0);
     return;
   }
@@ -73,6 +76,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
     context->ArmTimer();
     context->WatchPrinterAdditions();
     context->ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
+    RecordEvent(event_id::kServiceStarted, {L"" VANTREL_PRODUCT_VERSION});
     exitCode = context->WaitForStop();
   } catch (...) {
     // The manager must still hear that the service stopped, and why.
@@ -81,6 +85,12 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   // A control still being handled finishes first, so the stopped report is
   // the last one the manager sees.
   gate.Close();
+  // Before the report: once the manager hears of the stop, it may end the
+  // process.
+  if (exitCode == 0)
+    RecordEvent(event_id::kServiceStopped);
+  else
+    RecordEvent(event_id::kServiceFailed, {std::to_wstring(exitCode)});
   context->ReportStatus(service_state::kStopped, kAcceptedControls, exitCode, 0);
 }
 

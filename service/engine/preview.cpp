@@ -7,43 +7,47 @@
 
 namespace vantrel {
 
-namespace {
-
-std::wstring Describe(const PreviewEntry& e) {
+std::wstring LeftAloneReason(const PreviewEntry& e) {
   const RenameDecision& d = e.decision;
-  const std::wstring leftAlone = e.currentName + L": left alone (";
   switch (d.verdict) {
     case RenameDecision::kRename:
       switch (e.clash) {
-        case PreviewEntry::kNoClash:
-          return e.currentName + L" -> " + e.finalName;
-        case PreviewEntry::kDeletesHolder:
-          return e.currentName + L" -> " + e.finalName +
-                 L" (the other redirected printer of that name would be deleted)";
         case PreviewEntry::kHolderKept:
-          return leftAlone + d.newName +
-                 L" is held by a printer that is not redirected, which is never deleted)";
+          return d.newName +
+                 L" is held by a printer that is not redirected, which is never deleted";
         case PreviewEntry::kHolderLive:
-          return leftAlone + d.newName + L" was given to session " +
-                 std::to_wstring(e.holderSession) + L", which still exists)";
-        case PreviewEntry::kSuffixed:
-          return e.currentName + L" -> " + e.finalName + L" (" + d.newName + L" is taken)";
+          return d.newName + L" was given to session " + std::to_wstring(e.holderSession) +
+                 L", which still exists";
+        default:
+          return {};
       }
-      break;
     case RenameDecision::kExcluded:
-      return leftAlone + L"an excluded driver)";
+      return L"an excluded driver";
     case RenameDecision::kNotOfInterest:
-      return leftAlone + L"not of interest: the regular expression does not match)";
+      return L"not of interest: the regular expression does not match";
     case RenameDecision::kNoSession:
-      return leftAlone + L"no session found in its name)";
+      return L"no session found in its name";
     case RenameDecision::kNoUser:
-      return leftAlone + L"no user in session " + std::to_wstring(d.sessionId) + L")";
+      return L"no user in session " + std::to_wstring(d.sessionId);
     case RenameDecision::kBadName:
-      return leftAlone + d.newName + L" cannot be a printer name: " + d.badName + L")";
+      return d.newName + L" cannot be a printer name: " + d.badName;
     case RenameDecision::kNoSid:
-      return leftAlone + L"no account found for the user " + d.userName + L")";
+      return L"no account found for the user " + d.userName;
   }
-  return leftAlone + L"?)";
+  return L"?";
+}
+
+namespace {
+
+std::wstring Describe(const PreviewEntry& e) {
+  if (const std::wstring why = LeftAloneReason(e); !why.empty())
+    return e.currentName + L": left alone (" + why + L")";
+  std::wstring line = e.currentName + L" -> " + e.finalName;
+  if (e.clash == PreviewEntry::kDeletesHolder)
+    line += L" (the other redirected printer of that name would be deleted)";
+  else if (e.clash == PreviewEntry::kSuffixed)
+    line += L" (" + e.decision.newName + L" is taken)";
+  return line;
 }
 
 // A key that is absent is fine (defaults, or no policy); one that exists

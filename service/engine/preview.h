@@ -45,6 +45,10 @@ struct PreviewReport {
 // be read: previewing with other settings than the service's would mislead.
 bool TakePreviewSettings(const Settings& settings, PreviewReport* report);
 
+// Why the printer would be left as it is, in the words the preview and the
+// event log share; empty when it would be renamed.
+std::wstring LeftAloneReason(const PreviewEntry& entry);
+
 // The report as the lines `Vantrel.exe preview` prints: the query, one line
 // per listed printer, and the count; first, where the settings came from.
 std::vector<std::wstring> FormatPreview(const PreviewReport& report);

@@ -6,11 +6,14 @@
 #include <utility>
 
 #include "platform/text.h"
+#include "service/events.h"
 #include "service/log.h"
 #include "settings/settings.h"
 
 namespace vantrel {
 namespace {
+
+constexpr size_t kMaxLeftAloneRemembered = 4096;
 
 // For messages on paths that must not throw: a log that cannot allocate
 // loses the message, not the caller.
@@ -42,12 +45,14 @@ bool Printers::Connect(bool quiet) {
     inventory_.reset();
     if (!quiet && !unconnectedLogged_) {
       unconnectedLogged_ = true;
-      LogPrintfW(L"Could not connect to WMI.  hr: 0x%X; every pass tries again\n",
-                 static_cast<uint32_t>(status.ok() ? hresult::kFail : status.code()));
+      const auto hr = static_cast<uint32_t>(status.ok() ? hresult::kFail : status.code());
+      LogPrintfW(L"Could not connect to WMI.  hr: 0x%X; every pass tries again\n", hr);
+      RecordEvent(event_id::kWmiUnreachable, {HresultText(hr)});
     }
     return false;
   }
   if (!quiet) LogPrintfW(L"Connected to WMI\n");
+  if (unconnectedLogged_) RecordEvent(event_id::kWmiReachable);
   unconnectedLogged_ = false;
   return true;
 }
@@ -56,6 +61,29 @@ void Printers::ForgetSession(uint32_t sessionId) {
   std::lock_guard<std::mutex> lock(cacheMutex_);
   LogNoThrow(L"Clearing printers for the session: %d\n", static_cast<int32_t>(sessionId));
   renamedBySession.erase(sessionId);
+  std::erase_if(leftAloneReported_, [&](const auto& entry) { return entry.first == sessionId; });
+}
+
+void Printers::LeftAlone(uint32_t sessionId, const std::wstring& name, const std::wstring& reason) {
+  {
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    // Names come from remote clients: a bound on what is remembered, at
+    // the price of a repeated warning.
+    if (leftAloneReported_.size() >= kMaxLeftAloneRemembered) leftAloneReported_.clear();
+    if (!leftAloneReported_.emplace(sessionId, name).second) return;
+  }
+  RecordEvent(event_id::kPrinterLeftAlone, {name, reason});
+}
+
+void Printers::ReportPassProblems(const RenamePass& pass, size_t clausesInPass) {
+  const RenamePattern& pattern = pass.pattern();
+  if (!pattern.failure().empty() && pattern.text() != patternReported_) {
+    patternReported_ = pattern.text();
+    RecordEvent(event_id::kPatternUnusable, {pattern.text(), Utf8ToWide(pattern.failure())});
+  }
+  if (clausesInPass != clausesReported_ && clausesInPass > 0)
+    RecordEvent(event_id::kClausesInService, {std::to_wstring(clausesInPass)});
+  clausesReported_ = clausesInPass;
 }
 
 void Printers::Record(uint32_t sessionId, const std::wstring& name) {
@@ -147,6 +175,7 @@ void Printers::RunRenamePassUnguarded() {
   VisitPrinters(query.text, [&](ListedPrinter& printer, const std::wstring& name) {
     pass.HandlePrinter(printer, name);
   });
+  ReportPassProblems(pass, query.namesLeftOut.size() + query.driversLeftOut.size());
   LogPrintfW(L"All done renaming printers\n");
 }
 

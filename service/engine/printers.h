@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,13 @@ class Printers : public PrinterEngine, private GivenNames {
   RenamePass StartPass(const PrinterQuery& query, Settings settings);
   void Record(uint32_t sessionId, const std::wstring& name) override;
   std::vector<uint32_t> SessionsGiven(const std::wstring& name) const override;
+  // Reported once per printer name and session, until the session is
+  // forgotten.
+  void LeftAlone(uint32_t sessionId, const std::wstring& name, const std::wstring& reason) override;
+  // The events a pass's end may owe: a pattern that cannot be used (once
+  // per pattern) and how many exclusions the pass applied itself (when
+  // that count changes).
+  void ReportPassProblems(const RenamePass& pass, size_t clausesInPass);
   std::vector<std::wstring> AllGivenNames() const;
 
   EnginePorts ports_;
@@ -78,9 +86,15 @@ class Printers : public PrinterEngine, private GivenNames {
   // keeping only the last one would let an earlier renamed printer of the
   // session be listed and renamed again.
   std::map<uint32_t, std::vector<std::wstring>> renamedBySession;
+  // The printers already reported as left alone, under cacheMutex_.
+  std::set<std::pair<uint32_t, std::wstring>> leftAloneReported_;
 
   std::unique_ptr<PrinterInventory> inventory_;
+  // Also the Event Log's "WMI cannot be reached" state: reported once, and
+  // its recovery once.
   bool unconnectedLogged_ = false;
+  std::wstring patternReported_;
+  size_t clausesReported_ = 0;
 };
 
 }  // namespace vantrel

@@ -18,6 +18,7 @@ struct RenameDecision {
     kNoSid,          // the user's account could not be found
   };
   Verdict verdict = kNoSession;
+  std::wstring currentName;
   uint32_t sessionId = 0;
   std::wstring newName;
   std::wstring userName;

@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "service/engine/default_printer.h"
 #include "service/engine/name_composition.h"
+#include "service/events.h"
 #include "service/log.h"
 
 namespace vantrel {
@@ -36,6 +37,7 @@ bool RenamePattern::Search(const std::wstring& name) {
       regex_.assign(text_, kSyntax);
       valid_ = true;
     } catch (const std::regex_error& e) {
+      failure_ = e.what();
       LogPrintfW(
           L"The regular expression %s could not be compiled (%s), so no printer is of "
           L"interest in this pass\n",
@@ -66,7 +68,7 @@ bool IsRedirectedPrinter(const PrinterInfo& info) {
   return tsPort && (info.attributes & kPrinterAttributeTs) != 0;
 }
 
-bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
+bool DeletePrinterByName(Spooler& spooler, const std::wstring& name, bool* notRedirected) {
   LogPrintfW(L"Deleting the printer named %s\n", name);
   std::unique_ptr<PrinterHandle> printer;
   if (!spooler.Open(name, kPrinterAllAccess, &printer).ok() || !printer) {
@@ -84,6 +86,7 @@ bool DeletePrinterByName(Spooler& spooler, const std::wstring& name) {
     return false;
   }
   if (!IsRedirectedPrinter(info)) {
+    if (notRedirected) *notRedirected = true;
     LogPrintfW(
         L"The printer named %s is not a redirected printer on a TS port, so it is not deleted\n",
         name);
@@ -118,6 +121,7 @@ bool RenamePass::LeftOutOfTheQuery(ListedPrinter& printer, const std::wstring& n
 
 RenameDecision RenamePass::Decide(ListedPrinter& printer, const std::wstring& currentName) {
   RenameDecision decision;
+  decision.currentName = currentName;
   if (LeftOutOfTheQuery(printer, currentName)) {
     decision.verdict = RenameDecision::kExcluded;
     return decision;
@@ -213,12 +217,14 @@ std::optional<uint32_t> RenamePass::LiveOwner(const std::wstring& name, uint32_t
 
 void RenamePass::Given(const RenameDecision& decision, const std::wstring& name) {
   given_.Record(decision.sessionId, name);
+  RecordEvent(event_id::kPrinterRenamed,
+              {decision.currentName, name, decision.userName, std::to_wstring(decision.sessionId)});
   RegisterDefaultPrinter(ports_.registry, ports_.broadcaster, decision.sid, name);
 }
 
 void RenamePass::HandlePrinter(ListedPrinter& printer, const std::wstring& currentName) {
   const RenameDecision decision = Decide(printer, currentName);
-  if (decision.verdict != RenameDecision::kRename) return;
+  if (decision.verdict != RenameDecision::kRename) return LeaveAlone(decision);
   const std::optional<int32_t> returnValue =
       CallRename(printer, decision.newName, L"Could not rename the printer.  hr: 0x%X\n", nullptr);
   if (!returnValue) return;
@@ -243,10 +249,15 @@ void RenamePass::ResolveClashByDeleting(ListedPrinter& printer, const RenameDeci
         L"The name %s was given to session %d, which still exists, so its printer is not deleted "
         L"and this printer is left as it is\n",
         decision.newName, *owner);
-    return;
+    return LeaveAlone(decision, PreviewEntry::kHolderLive, *owner);
   }
   LogPrintfW(L"Name already exists, deleting the old printer\n");
-  if (!DeletePrinterByName(ports_.spooler, decision.newName)) return;
+  bool notRedirected = false;
+  if (!DeletePrinterByName(ports_.spooler, decision.newName, &notRedirected)) {
+    if (notRedirected) LeaveAlone(decision, PreviewEntry::kHolderKept);
+    return;
+  }
+  RecordEvent(event_id::kHolderDeleted, {decision.newName, std::to_wstring(decision.sessionId)});
   LogPrintfW(L"Deleted the old printer, renaming it too\n");
   const std::optional<int32_t> returnValue =
       CallRename(printer, decision.newName,
@@ -272,7 +283,11 @@ void RenamePass::ResolveClashByAppending(ListedPrinter& printer, const RenameDec
   if (const std::wstring why = WhyNotToGiveName(suffixedName); !why.empty()) {
     LogPrintfW(L"The name %s cannot be given to a printer (%s), so the printer is left as it is\n",
                suffixedName, why);
-    return;
+    RenameDecision refused = decision;
+    refused.verdict = RenameDecision::kBadName;
+    refused.newName = suffixedName;
+    refused.badName = why;
+    return LeaveAlone(refused);
   }
   LogPrintfW(L"Attempting to rename %s to %s\n", decision.newName, suffixedName);
   // Checked like the first rename: recording a name the printer does not
@@ -289,6 +304,22 @@ void RenamePass::ResolveClashByAppending(ListedPrinter& printer, const RenameDec
     return;
   }
   Given(decision, suffixedName);
+}
+
+void RenamePass::LeaveAlone(const RenameDecision& decision, PreviewEntry::Clash clash,
+                            uint32_t holder) {
+  // The administrator's own filters leave printers out on purpose, most of
+  // them the server's own: no warning for those.
+  if (decision.verdict == RenameDecision::kExcluded ||
+      decision.verdict == RenameDecision::kNotOfInterest)
+    return;
+  PreviewEntry entry;
+  entry.decision = decision;
+  entry.clash = clash;
+  entry.holderSession = holder;
+  const bool sessionKnown = decision.verdict != RenameDecision::kNoSession;
+  given_.LeftAlone(sessionKnown ? decision.sessionId : kNoSessionId, decision.currentName,
+                   LeftAloneReason(entry));
 }
 
 // Finds what the rename's clash handling would meet.

@@ -45,6 +45,8 @@ class RenamePattern {
   explicit RenamePattern(std::wstring pattern) : text_(std::move(pattern)) {}
 
   const std::wstring& text() const { return text_; }
+  // Why the pattern did not compile; empty when it did or was not needed.
+  const std::string& failure() const { return failure_; }
 
   // Whether the pattern (ECMAScript, case-sensitive) occurs anywhere in
   // `name`. A pattern that does not compile matches nothing; that is logged
@@ -55,6 +57,7 @@ class RenamePattern {
   std::wstring text_;
   bool compiled_ = false;
   bool valid_ = false;
+  std::string failure_;
   std::wregex regex_;
 };
 
@@ -69,15 +72,22 @@ bool IsRedirectedPrinter(const PrinterInfo& info);
 
 // Opens the printer with PRINTER_ALL_ACCESS and deletes it when it is a
 // redirected printer; true when the spooler accepted the deletion.
-bool DeletePrinterByName(Spooler& spooler, const std::wstring& name);
+// `notRedirected` (if given) is set when it was refused for not being one.
+bool DeletePrinterByName(Spooler& spooler, const std::wstring& name, bool* notRedirected = nullptr);
 
-// The names the engine gave, per session.
+// A printer whose name gave no session away.
+inline constexpr uint32_t kNoSessionId = 0xFFFFFFFF;
+
+// The names the engine gave, per session, and the printers it left alone.
 class GivenNames {
  public:
   virtual ~GivenNames() = default;
   virtual void Record(uint32_t sessionId, const std::wstring& name) = 0;
   // The sessions that were given `name` (ASCII case aside).
   virtual std::vector<uint32_t> SessionsGiven(const std::wstring& name) const = 0;
+  // A printer of the session (kNoSessionId: none known) stays as it is.
+  virtual void LeftAlone(uint32_t sessionId, const std::wstring& name,
+                         const std::wstring& reason) = 0;
 };
 
 class RenamePass {
@@ -95,6 +105,8 @@ class RenamePass {
   // would in a real pass.
   PreviewEntry PreviewPrinter(ListedPrinter& printer, const std::wstring& currentName,
                               std::unordered_map<std::wstring, uint32_t>& taken);
+
+  const RenamePattern& pattern() const { return pattern_; }
 
  private:
   // Whether an exclusion that did not fit in the query text applies to the
@@ -115,6 +127,9 @@ class RenamePass {
   std::optional<uint32_t> LiveOwner(const std::wstring& name, uint32_t sessionId);
   // Records the name the printer now bears and repoints the user's default.
   void Given(const RenameDecision& decision, const std::wstring& name);
+  // Tells `given_` why the printer stays as it is, in the preview's words.
+  void LeaveAlone(const RenameDecision& decision,
+                  PreviewEntry::Clash clash = PreviewEntry::kNoClash, uint32_t holder = 0);
   void ResolveClashByDeleting(ListedPrinter& printer, const RenameDecision& decision);
   void ResolveClashByAppending(ListedPrinter& printer, const RenameDecision& decision);
   std::wstring SuffixedName(const std::wstring& newName) const;

@@ -19,6 +19,7 @@
 #include "service/service_entry.h"
 #include "service/win32/control_registration_win32.h"
 #include "service/win32/engine_wiring_win32.h"
+#include "service/win32/event_log_win32.h"
 #include "service/win32/host_ports_win32.h"
 #include "service/win32/preview_output_win32.h"
 #include "settings/settings.h"
@@ -96,6 +97,12 @@ int RunProcess() {
       return static_cast<int>(error);
     }
   }
+  // Always on, in a service run and a debug run alike; deregistered when
+  // the work is over.
+  SetEventSink(MakeWin32EventSink());
+  struct DropEventSink {
+    ~DropEventSink() { SetEventSink(nullptr); }
+  } dropEventSink;
   if (debugMode) {
     // Nothing stops the debug thread; the process runs until it is killed,
     // or ends with the reason the run failed.

@@ -1,5 +1,5 @@
-// For the length of a test: the log on, every message kept in memory; "off,
-// no sink" again when it goes. Header-only so the Windows-side test programs
+// For the length of a test: the log on, every message and every event kept
+// in memory; "off, no sinks" again when it goes. Header-only so the Windows-side test programs
 // can use it too.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "service/events.h"
 #include "service/log.h"
 
 namespace vantrel::testing {
@@ -16,10 +17,12 @@ class RecordedLog {
  public:
   RecordedLog() {
     SetLogSink(std::make_unique<Sink>(messages_));
+    SetEventSink(std::make_unique<Events>(events_));
     logEnabled = true;
   }
   ~RecordedLog() {
     SetLogSink(nullptr);
+    SetEventSink(nullptr);
     logEnabled = false;
   }
   RecordedLog(const RecordedLog&) = delete;
@@ -35,7 +38,9 @@ class RecordedLog {
   bool Contains(const std::wstring& message) const {
     return std::find(messages_.begin(), messages_.end(), message) != messages_.end();
   }
-  void Clear() { messages_.clear(); }
+  // Each event as "<id> <first string>|<second string>...".
+  const std::vector<std::wstring>& events() const { return events_; }
+  void Clear() { messages_.clear(), events_.clear(); }
 
  private:
   struct Sink : LogSink {
@@ -44,7 +49,17 @@ class RecordedLog {
     void WriteAndFlush(const std::wstring& text) override { messages.push_back(text); }
     std::vector<std::wstring>& messages;
   };
+  struct Events : EventSink {
+    explicit Events(std::vector<std::wstring>& events) : events(events) {}
+    void Report(uint32_t id, const std::vector<std::wstring>& strings) override {
+      std::wstring text = std::to_wstring(id);
+      for (size_t i = 0; i < strings.size(); ++i) text += (i ? L"|" : L" ") + strings[i];
+      events.push_back(text);
+    }
+    std::vector<std::wstring>& events;
+  };
   std::vector<std::wstring> messages_;
+  std::vector<std::wstring> events_;
 };
 
 }  // namespace vantrel::testing

@@ -114,6 +114,8 @@ TEST_F(PrintersTest, AnUnconnectedEngineConnectsAtALaterPass) {
     EXPECT_FALSE(printers.IsConnected());
     printers.RunRenamePass();
     printers.RunRenamePass();
+    const bool oom = status == hresult::kOutOfMemory;
+    EXPECT_EQ(log.events(), oom ? Names{} : Names{L"1200 0x80041003"});
     EXPECT_EQ(log.Text(),
               status == hresult::kOutOfMemory
                   ? L"Ran out of memory while connecting to WMI; the next pass tries again\n" +
@@ -126,6 +128,7 @@ TEST_F(PrintersTest, AnUnconnectedEngineConnectsAtALaterPass) {
     EXPECT_TRUE(log.Text().starts_with(kStart + L"Connected to WMI\nPrinter query is "))
         << log.Text();
     EXPECT_EQ(printers.RenamedBySession()[3], Names{L"HP for alice"});
+    EXPECT_EQ(log.events().front(), oom ? L"1100 HP (redirected 3)|HP for alice|alice|3" : L"1201");
   }
 }
 
@@ -184,6 +187,13 @@ TEST_F(PrintersTest, ExclusionsPastTheQueryLimitAreAppliedByThePass) {
   printers.RunRenamePass();
   EXPECT_TRUE(log.Text().find(L"leaves out 1 printer names and ") != std::wstring::npos);
   EXPECT_TRUE(log.Text().ends_with(kListing + kDone));
+  // One more exclusion applied here: the Event Log hears of the new count
+  // only.
+  ASSERT_EQ(log.events().size(), 1u);
+  EXPECT_TRUE(log.events()[0].starts_with(L"1203 ")) << log.events()[0];
+  log.Clear();
+  printers.RunRenamePass();
+  EXPECT_EQ(log.events(), Names{});
   for (const std::wstring& query : server->wmi.queries) EXPECT_LT(query.size(), kMaxQueryChars);
 }
 
@@ -316,6 +326,29 @@ TEST_F(PrintersTest, PreviewReadsTheSettingsReadOnlyAndStopsWhenItCannot) {
   }
 }
 
+// The Event Log hears of a printer left alone once per name and session
+// (again once the session was forgotten), of an unusable pattern once, and
+// nothing of a pass that changes nothing. Names are escaped.
+TEST_F(PrintersTest, EventsDoNotFlood) {
+  server->AddUser(8, L"", L"", L"");
+  server->wmi.AddPrinter(L"Office\n(redirected 8)");
+  settings().OnlyUseRegex = true;
+  settings().RenameRegex = L"(";
+  Printers printers(server->ports);
+  printers.RunRenamePass();
+  printers.RunRenamePass();
+  ASSERT_EQ(log.events().size(), 1u);
+  EXPECT_TRUE(log.events()[0].starts_with(L"1202 (|")) << log.events()[0];
+  settings().RenameRegex = L"redirected";
+  const std::wstring leftAlone = L"1102 Office\\n(redirected 8)|no user in session 8";
+  for (int pass = 0; pass < 2; ++pass) printers.RunRenamePass();
+  printers.ForgetSession(3);
+  printers.RunRenamePass();
+  printers.ForgetSession(8);
+  printers.RunRenamePass();
+  EXPECT_EQ(log.events(), (Names{log.events()[0], leftAlone, leftAlone}));
+}
+
 TEST(SpoolerContract, FakeSpooler) {
   FakePrinterTable printers;
   FakeSpooler spooler(printers);
@@ -357,6 +390,9 @@ TEST_F(RenamePassTest, LogsEveryStepOfARename) {
                 L"Successfully renamed the printer\n" + registered(kBobSid, kCanonBob) + kDone);
   EXPECT_EQ(After(), (Names{kHpAlice, kCanonBob}));
   EXPECT_EQ(given, (Given{{3, {kHpAlice}}, {5, {kCanonBob}}}));
+  EXPECT_EQ(log.events(),
+            (Names{L"1101 " + kHpAlice + L"|3", L"1100 " + kHp3 + L"|" + kHpAlice + L"|alice|3",
+                   L"1100 " + kCanon5 + L"|" + kCanonBob + L"|bob|5"}));
   // A TS port is one in any case.
   for (const wchar_t* port : {L"ts009", L"Ts009"}) {
     Run(Clash(true, [this, port] {
@@ -404,25 +440,34 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
     std::function<void()> arrange;
     std::wstring line;  // the one that tells the case apart ("": none)
     Names after;
+    std::wstring event = L"";  // the Event Log's word on alice's printer ("": none)
   };
+  const std::wstring noAccount = L"1102 " + kHp3 + L"|no account found for the user alice";
   const Case cases[] = {
       {FailRename(1, RenameResult::kReadResult, kFail), L"", {kHpAlice, kCanonBob}},
       // No account, so no SID: nothing to make her default either. Nor is a
       // bare name looked up when the session names no domain.
-      {[this] { server->AddUser(3, L"alice", L"CLIENT7", L""); }, L"", {kHp3, kCanonBob}},
+      {[this] { server->AddUser(3, L"alice", L"CLIENT7", L""); },
+       L"",
+       {kHp3, kCanonBob},
+       noAccount},
       {[this] { server->sessions[0].domain.clear(); },
        L"No domain is known for the user alice, so no account is looked up\n",
-       {kHp3, kCanonBob}},
+       {kHp3, kCanonBob},
+       noAccount},
       {FailRename(1, RenameResult::kPrepare, Status(hresult::kWbemNotFound)),
        L"Could not prepare the parameters of the rename method.  hr: 0x80041002\n",
        {kHp3, kCanonBob}},
       {Clash(true, nullptr, 0),
        L"The printer named " + kHpAlice +
            L" is not a redirected printer on a TS port, so it is not deleted\n",
-       {kHpAlice, kHp3, kCanonBob}},
+       {kHpAlice, kHp3, kCanonBob},
+       L"1102 " + kHp3 + L"|" + kHpAlice +
+           L" is held by a printer that is not redirected, which is never deleted"},
       {Clash(true, FailRename(2, RenameResult::kDone, Status::Ok(), 5)),
        L"Failed to rename the printer after deletion because of error 5\n",
-       {kHp3, kCanonBob}},
+       {kHp3, kCanonBob},
+       L"1101 " + kHpAlice + L"|3"},
       // The suffixed rename is checked like the first: a name the printer
       // does not bear is neither recorded nor made anyone's default.
       {Clash(false, [this] { server->wmi.AddPrinter(kSuffixed, L"Holder", L"USB002"); }),
@@ -438,6 +483,9 @@ TEST_F(RenamePassTest, AFailureSkipsOnlyThatPrinter) {
     EXPECT_NE(log.find(c.line + L"Have current name " + kCanon5), std::wstring::npos) << log;
     EXPECT_EQ(After(), c.after);
     EXPECT_EQ(given, (Given{{5, {kCanonBob}}}));
+    Names events = {L"1100 " + kCanon5 + L"|" + kCanonBob + L"|bob|5"};
+    if (!c.event.empty()) events.insert(events.begin(), c.event);
+    EXPECT_EQ(this->log.events(), events);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <tuple>
 
+#include "service/events.h"
 #include "service/log.h"
 #include "service/service_entry.h"
 #include "settings/settings.h"
@@ -22,15 +23,29 @@ namespace {
 
 using Step = std::function<void()>;
 
-struct Journal : LogSink {
+struct Journal : LogSink, EventSink {
   bool Open() override { return true; }
   void WriteAndFlush(const std::wstring& text) override { Add(text); }
+  void Report(uint32_t id, const std::vector<std::wstring>& strings) override {
+    std::wstring entry = L"event " + std::to_wstring(id);
+    for (const std::wstring& s : strings) entry += L" " + s;
+    Add(entry);
+  }
   void Add(const std::wstring& entry) {
     std::lock_guard lock(mutex);
     text += (text.empty() ? L"" : L"; ") + entry;
   }
   std::mutex mutex;
   std::wstring text;
+};
+
+// The journal is owned by the log's slot; the events' slot forwards to it.
+struct Events : EventSink {
+  explicit Events(Journal& journal) : journal(journal) {}
+  void Report(uint32_t id, const std::vector<std::wstring>& strings) override {
+    journal.Report(id, strings);
+  }
+  Journal& journal;
 };
 
 // What the parts of a run do.
@@ -139,9 +154,11 @@ class HostTest : public ::testing::Test {
     SetSettingsRegistry(&registry);
     ResetSettingsForTesting();
     SetLogSink(std::unique_ptr<LogSink>(host.journal = new Journal));
+    SetEventSink(std::make_unique<Events>(*host.journal));
   }
   ~HostTest() override {
     logEnabled = false;
+    SetEventSink(nullptr);
     SetLogSink(nullptr);
     SetSettingsRegistry(nullptr);
     ResetSettingsForTesting();
@@ -223,7 +240,7 @@ TEST_F(HostTest, Controls) {
       {14, 6, std::nullopt, L""},  // no notification data: no session to forget
       {14, 7, 9, L""},             // lock
       {4, 0, {}, L""},
-      {200, 0, {}, L"Loading configuration\n"},
+      {200, 0, {}, L"Loading configuration\n; event 1002 none"},
       {5, 0, {}, L"", false, 120},
       {201, 0, {}, L"", false, 120},
   };
@@ -251,12 +268,14 @@ TEST_F(HostTest, Controls) {
 // window, and a failed re-arm is followed by reopening at the next tick;
 // without the spooler's notice, ticks only.
 TEST_F(HostTest, Runs) {
-  const std::wstring logged = L"Loading configuration\n; User logged in\n; ";
+  const std::wstring loaded = L"event 1002 none; ";
+  const std::wstring logged = L"Loading configuration\n; " + loaded + L"User logged in\n; ";
+  const std::wstring started = L"4 83 0 0 0; event 1000 " VANTREL_PRODUCT_VERSION;
   const std::wstring full =
-      L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; "
-      L"wake; "
+      L"2 0 0 1 3000; armed; watch; " + started +
+      L"; pass; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; wake; "
       L"4 83 0 0 0; armed; 5 83 0 5 0; wake; 4 83 0 0 0; 6 83 0 6 0; cancel; 7 83 0 7 0; stop; "
-      L"1 83 0 0 0";
+      L"event 1001; 1 83 0 0 0";
   const std::vector<std::wstring> plain = {L"Vantrel"}, withLog = {L"Vantrel", L"WithLog"};
   auto throws = [&] { host.waitScript = {[] { throw std::runtime_error("tick"); }}; };
   auto refusesTwice = [&] {
@@ -276,39 +295,49 @@ TEST_F(HostTest, Runs) {
   } cases[] = {
       {withLog, {}, logged + full},
       // The service name is no parameter.
-      {{L"withlog"}, [&] { host.eventFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
-      {plain, [&] { host.eventFailure = Status(0); }, L"2 0 0 1 3000; 1 83 31 0 0"},
-      {plain, [&] { host.timerFailure = Status(1450); }, L"2 0 0 1 3000; 1 83 1450 0 0"},
-      {plain, [&] { host.engineThrows = true; }, L"2 0 0 1 3000; 1 83 1064 0 0"},
-      {plain, throws, L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; 1 83 1064 0 0"},
+      {{L"withlog"},
+       [&] { host.eventFailure = Status(1450); },
+       loaded + L"2 0 0 1 3000; event 1300 1450; 1 83 1450 0 0"},
+      {plain, [&] { host.eventFailure = Status(0); },
+       loaded + L"2 0 0 1 3000; event 1300 31; 1 83 31 0 0"},
+      {plain, [&] { host.timerFailure = Status(1450); },
+       loaded + L"2 0 0 1 3000; event 1300 1450; 1 83 1450 0 0"},
+      {plain, [&] { host.engineThrows = true; }, L"2 0 0 1 3000; event 1300 1064; 1 83 1064 0 0"},
+      {plain, throws,
+       loaded + L"2 0 0 1 3000; armed; watch; " + started + L"; event 1300 1064; 1 83 1064 0 0"},
       {plain, [&] { host.waitScript = {[&] { host.waitFailure = Status(6); }}; },
-       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; 1 83 6 0 0"},
+       loaded + L"2 0 0 1 3000; armed; watch; " + started + L"; event 1300 6; 1 83 6 0 0"},
       {plain, script({add(0), add(400), add(400), add(400), add(400), idle, stop}),
-       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; wait 500; wait 500; wait 500; wait 500; "
-       L"wait 400; pass; stop; 1 83 0 0 0"},
+       loaded + L"2 0 0 1 3000; armed; watch; " + started +
+           L"; wait 500; wait 500; wait 500; wait 500; wait 400; pass; stop; event 1001; "
+           L"1 83 0 0 0"},
       {plain,
        script(
            {[&] { Control(2); }, add(0), [&] { host.nowMs += 5000; }, [&] { Control(3); }, stop}),
-       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; "
-       L"wake; 4 83 0 0 0; armed; pass; stop; 1 83 0 0 0"},
+       loaded + L"2 0 0 1 3000; armed; watch; " + started +
+           L"; 6 83 0 2 0; cancel; 7 83 0 3 0; 5 83 0 4 0; wake; 4 83 0 0 0; armed; pass; stop; "
+           L"event 1001; 1 83 0 0 0"},
       {plain, script({readdAfterRefusal, idle, [&] { host.armed->OnTimerTick(5010); }, stop}),
-       L"2 0 0 1 3000; armed; watch; 4 83 0 0 0; rearm refused; wait 500; pass; watch; pass; stop; "
-       L"1 83 0 0 0"},
+       loaded + L"2 0 0 1 3000; armed; watch; " + started +
+           L"; rearm refused; wait 500; pass; watch; pass; stop; event 1001; 1 83 0 0 0"},
       {withLog,
        [&] {
          host.watchFailure = Status(6);
          host.waitScript = {[&] { host.armed->OnTimerTick(1010); }, stop};
        },
-       logged + L"2 0 0 1 3000; armed; watch refused; Printer additions cannot be watched (6), so "
-                L"passes come on the ticks only\n; 4 83 0 0 0; pass; stop; 1 83 0 0 0"},
+       logged +
+           L"2 0 0 1 3000; armed; watch refused; Printer additions cannot be watched (6), so "
+           L"passes come on the ticks only\n; " +
+           started + L"; pass; stop; event 1001; 1 83 0 0 0"},
       // Logged once, retried as limited waits end.
       {withLog, refusesTwice,
-       logged + L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; "
-                L"watch; 4 83 0 0 0; wait 1000; arm refused; wait 1000; armed; stop; 1 83 0 0 0"},
-      {plain, [&] { host.registrationFails = true; }, L""},  // leaves at once
-      {{},
-       {},
-       L"armed; watch; pass; pass; exit 0"},  // debug: the same ticks, no controls, no reports
+       logged +
+           L"2 0 0 1 3000; arm refused; Could not set the tick timer; trying again\n; "
+           L"watch; " +
+           started + L"; wait 1000; arm refused; wait 1000; armed; stop; event 1001; 1 83 0 0 0"},
+      {plain, [&] { host.registrationFails = true; }, L"event 1002 none"},  // leaves at once
+      // debug: the same ticks, no controls, no reports
+      {{}, {}, loaded + L"armed; watch; pass; pass; exit 0"},
       {{}, [&] { host.engineThrows = true; }, L"exit 1064"},
   };
   for (const auto& c : cases) {
@@ -374,7 +403,7 @@ TEST_F(HostTest, ControlsNeverWaitForAPass) {
     // whose limit was chosen before it still begins (the stop ends it).
     std::wstring tail = host.journal->text.substr(host.journal->text.find(L"stop"));
     tail = std::regex_replace(tail, std::wregex(L"(pass|wait \\d+); "), L"");
-    EXPECT_EQ(tail, L"stop; 1 83 0 0 0");
+    EXPECT_EQ(tail, L"stop; event 1001; 1 83 0 0 0");
   }
 }
 

@@ -31,6 +31,12 @@ msi_value() {
   wine_run 30 reg query "$msi_key" /v "$1" 2>/dev/null | tr -d '\r' |
     awk -v n="$1" '$1 == n { $1 = ""; sub(/^ +/, ""); sub(/ +/, " "); print }'
 }
+# msi_source: the Event Log source's two values, "NAME TYPE DATA|" each.
+msi_source() {
+  wine_run 30 reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Vantrel' \
+    2>/dev/null | tr -d '\r' |
+    awk '$1 == "EventMessageFile" || $1 == "TypesSupported" { $1 = $1; printf "%s|", $0 }'
+}
 msi_products() {
   wine_run 30 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | awk '$1 == "DisplayName" { name = $3 } $1 == "DisplayVersion" && name == "Vantrel" { print $3 }'
@@ -78,6 +84,9 @@ check "msi: Start-menu shortcut to the configuration program" \
   grep -aqF 'C:\Program Files\Vantrel\Vantrel Configuration.exe' "${msi_lnk:-/dev/null}"
 msi_expect "msi: NAMINGFORMAT stored as REG_SZ" "REG_SZ %username% - %printername%" "$(msi_value NamingFormat)"
 msi_expect "msi: ONLYRENTS=1 stored as REG_DWORD 1" "REG_DWORD 0x1" "$(msi_value OnlyRenTS)"
+msi_expect "msi: Event Log source pointing at the installed program" \
+  'EventMessageFile REG_SZ C:\Program Files\Vantrel\Vantrel.exe|TypesSupported REG_DWORD 0x7|' \
+  "$(msi_source)"
 msi_expect "msi: a property not given writes nothing" "" "$(msi_value RenameRegex)$(msi_value StripParens)"
 
 # A higher version of the same package: a new product code and version,
@@ -111,6 +120,7 @@ msi_exec uninstall /x "$higher_w"
 msi_expect "msi: uninstall exits 0" 0 $?
 msi_expect "msi: service removed" "error 1060 (OpenServiceW)" "$(msi_sc query)"
 check "msi: files and shortcut removed" test ! -e "$msi_dir" -a ! -e "${msi_lnk:-/nonexistent}"
+msi_expect "msi: Event Log source removed" "" "$(msi_source)"
 msi_expect "msi: uninstall leaves the settings" "REG_SZ %printername% (%username%)" "$(msi_value NamingFormat)"
 
 wine_prefix_end

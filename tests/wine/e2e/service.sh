@@ -177,4 +177,24 @@ scctl stop >/dev/null
 scctl wait STOPPED 5000 >/dev/null
 svc_expect_status "service: stopped after stop" "1 STOPPED checkpoint 0 controls 0x83 exit 0"
 
+# The Event Log: Wine stores no event, but prints each report on the
+# eventlog channel (the full identifier on its ReportEventW line). A service
+# inherits the environment, and the error output, of the services.exe that
+# the first command after a server start brings up: so restart the server
+# with the channel on, and again without it afterwards.
+svc_trace="$WINEPREFIX/eventlog-trace.txt"
+wineserver -k
+WINEDEBUG=+eventlog wineserver -p
+(WINEDEBUG=+eventlog exec timeout 30 wine "$svc_dir/scctl.exe" query </dev/null >/dev/null 2>"$svc_trace")
+scctl start >/dev/null && scctl wait RUNNING 5000 >/dev/null
+scctl stop >/dev/null
+scctl wait STOPPED 5000 >/dev/null
+svc_events=$(grep -o 'ReportEventW ([^)]*' "$svc_trace" | cut -d, -f4 | tr '\n' ' ')
+# 1002 (settings loaded), 1000 (started), 1001 (stopped), with their
+# information severity.
+check "service: reports events 1002, 1000, 1001 in order (got: $svc_events)" \
+  test "$svc_events" = "0x400003ea 0x400003e8 0x400003e9 "
+wineserver -k
+wineserver -p
+
 svc_cleanup
