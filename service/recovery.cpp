@@ -51,10 +51,9 @@ uint32_t ApplyServiceFailureActions(ServiceManager& scm) {
   // Windows Installer registers the path quoted; Wine's does not.
   std::wstring path;
   if (status.ok())
-    status = CatchToStatus(Status(win32_error::kNotEnoughMemory),
-                           [&] { return service->QueryImagePath(&path); });
+    status = CatchToStatus(kWin32NoMemory, [&] { return service->QueryImagePath(&path); });
   if (status.ok())
-    status = CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
+    status = CatchToStatus(kWin32NoMemory, [&] {
       const std::wstring quoted = QuotedImagePath(path);
       // The package's dependencies, given again since Wine drops them.
       return quoted.empty() ? Status::Ok()

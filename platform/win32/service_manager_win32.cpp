@@ -61,16 +61,16 @@ class Win32ServiceHandle : public ServiceHandle {
   }
 
   Status QueryImagePath(std::wstring* path) override {
-    return CatchToStatus(kNoMemory, [&] {
+    return CatchToStatus(kWin32NoMemory, [&] {
       DWORD needed = 0;
       ::QueryServiceConfigW(service_.get(), nullptr, 0, &needed);
-      if (needed == 0) return Win32Failure(::GetLastError());
+      if (needed == 0) return LastErrorStatus();
       // QUERY_SERVICE_CONFIGW holds pointers: keep the buffer aligned.
       std::vector<uint64_t> buffer(needed / sizeof(uint64_t) + 1);
       auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
       if (!::QueryServiceConfigW(service_.get(), config,
                                  static_cast<DWORD>(buffer.size() * sizeof(uint64_t)), &needed))
-        return Win32Failure(::GetLastError());
+        return LastErrorStatus();
       path->assign(config->lpBinaryPathName ? config->lpBinaryPathName : L"");
       return Status::Ok();
     });
@@ -78,13 +78,13 @@ class Win32ServiceHandle : public ServiceHandle {
 
   Status SetImagePath(const std::wstring& path,
                       const std::vector<std::wstring>& dependencies) override {
-    return CatchToStatus(kNoMemory, [&] {
+    return CatchToStatus(kWin32NoMemory, [&] {
       std::wstring list;  // each name ends with a null, the list with another
       for (const std::wstring& name : dependencies) list += name + L'\0';
       list += L'\0';
-      return FromBool(::ChangeServiceConfigW(service_.get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
-                                             SERVICE_NO_CHANGE, path.c_str(), nullptr, nullptr,
-                                             list.c_str(), nullptr, nullptr, nullptr));
+      return StatusFromBool(::ChangeServiceConfigW(
+          service_.get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, path.c_str(),
+          nullptr, nullptr, list.c_str(), nullptr, nullptr, nullptr));
     });
   }
 

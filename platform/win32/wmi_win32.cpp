@@ -24,17 +24,16 @@ constexpr ULONG kBatchSize = 10;
 // before the Service Control Manager gives up on the service.
 constexpr LONG kBatchWaitMs = 10000;
 static_assert(hresult::kWbemTimedOut == static_cast<int32_t>(WBEM_E_TIMED_OUT));
-const Status kOutOfMemory(E_OUTOFMEMORY);
 
 // CatchToStatus for COM code: _bstr_t reports a failed allocation as
 // _com_error, the standard containers as std::bad_alloc.
 template <typename Body>
 Status Guarded(Body&& body) {
-  return CatchToStatus(kOutOfMemory, [&]() -> Status {
+  return CatchToStatus(kComNoMemory, [&]() -> Status {
     try {
       return body();
     } catch (const _com_error&) {
-      return kOutOfMemory;
+      return kComNoMemory;
     }
   });
 }
@@ -121,7 +120,7 @@ Status GetInt32(IWbemClassObject& object, const wchar_t* name, int32_t* value) {
 Status PutText(IWbemClassObject& object, const wchar_t* name, const std::wstring& text) {
   ScopedVariant v;
   BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  if (!copy) return kOutOfMemory;
+  if (!copy) return kComNoMemory;
   V_VT(v.get()) = VT_BSTR;
   V_BSTR(v.get()) = copy;
   return Status(object.Put(name, 0, v.get(), 0));
@@ -181,7 +180,7 @@ class Win32ListedPrinter : public ListedPrinter {
       result.step = RenameResult::kExecute;
       if (!pathRead_) {
         const Status s = GetText(*row_.Get(), L"__PATH", &path_);
-        if (s == kOutOfMemory) return s;
+        if (s == kComNoMemory) return s;
         if (!s.ok()) path_.clear();
         pathRead_ = true;
       }

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/win32/last_error.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/scoped_handle_spooler.h"
 #include "service/service_context.h"
@@ -27,13 +28,6 @@ void CALLBACK OnTimerTick(LPVOID arg, DWORD timerLowValue, DWORD timerHighValue)
   } catch (...) {
     // The next tick tries again.
   }
-}
-
-// The error of the call that just failed; never 0, so a failure is never
-// taken for success.
-Status LastErrorStatus() {
-  const DWORD error = GetLastError();
-  return Status(error != 0 ? static_cast<int32_t>(error) : win32_error::kGenFailure);
 }
 
 class Win32TickTimer : public TickTimer {
@@ -124,7 +118,7 @@ Status Win32HostPlatform::CreateTickTimer(std::unique_ptr<TickTimer>* timer) {
   // timers; a manual-reset one fires once there.
   unique_handle handle(CreateWaitableTimerW(nullptr, FALSE, nullptr));
   if (!handle) return LastErrorStatus();
-  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
+  return CatchToStatus(kWin32NoMemory, [&] {
     *timer = std::make_unique<Win32TickTimer>(std::move(handle));
     return Status::Ok();
   });
@@ -135,7 +129,7 @@ Status Win32HostPlatform::CreateStopEvent(std::unique_ptr<StopEvent>* event) {
   if (!stop) return LastErrorStatus();
   unique_handle wake(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   if (!wake) return LastErrorStatus();
-  return CatchToStatus(Status(win32_error::kNotEnoughMemory), [&] {
+  return CatchToStatus(kWin32NoMemory, [&] {
     *event = std::make_unique<Win32StopEvent>(std::move(stop), std::move(wake));
     return Status::Ok();
   });
