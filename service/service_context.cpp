@@ -26,7 +26,8 @@ void LogPolicyProblems(const Settings& loaded) {
               key.code());
   for (const SettingValue& value : kSettingValues)
     if (loaded.IgnoredPolicyValues() & value.bit)
-      LogPrintfW(L"The policy value %s is not of its type, so it is ignored\n", value.name);
+      LogPrintfW(L"The policy value %s is of another type or too long, so it is ignored\n",
+                 value.name);
 }
 
 bool IsKnownControl(uint32_t control) {
