@@ -19,13 +19,20 @@ void FillNamingFormatPresets(DialogControls& controls) {
 }
 
 void FillNamingFormats(DialogControls& controls, const Settings& settings) {
-  for (const std::wstring& format : settings.NamingFormatList) {
+  MergeNamingFormatList(controls, settings.NamingFormatList);
+  SelectNamingFormat(controls, settings.NamingFormat);
+}
+
+void MergeNamingFormatList(DialogControls& controls, const std::vector<std::wstring>& formats) {
+  for (const std::wstring& format : formats) {
     if (!Holds(controls, format)) controls.ComboAddString(kBox, format);
   }
+}
+
+void SelectNamingFormat(DialogControls& controls, const std::wstring& stored) {
   // Nothing stored yet (first start): an empty format would rename every
   // printer to nothing, so the first preset stands in for it.
-  const std::wstring format =
-      settings.NamingFormat.empty() ? std::wstring(kNamingFormatPresets[0]) : settings.NamingFormat;
+  const std::wstring format = stored.empty() ? std::wstring(kNamingFormatPresets[0]) : stored;
   int index = controls.ComboFindStringExact(kBox, -1, format);
   if (index == dialog_value::kCbErr) index = controls.ComboAddString(kBox, format);
   if (index >= 0) {

@@ -24,6 +24,9 @@ void FillNamingFormatPresets(DialogControls& controls);
 // Merges NamingFormatList into the box (skipping entries it already holds,
 // whatever their case) and selects NamingFormat, appending it when absent.
 void FillNamingFormats(DialogControls& controls, const Settings& settings);
+// The two halves of FillNamingFormats.
+void MergeNamingFormatList(DialogControls& controls, const std::vector<std::wstring>& formats);
+void SelectNamingFormat(DialogControls& controls, const std::wstring& stored);
 
 // The format as typed or selected (at most 1,023 characters).
 std::wstring ReadNamingFormat(DialogControls& controls);

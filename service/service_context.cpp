@@ -33,7 +33,8 @@ void LogPolicyProblems(const Settings& loaded) {
               key.code());
   for (const SettingValue& value : kSettingValues)
     if (loaded.IgnoredPolicyValues() & value.bit)
-      LogPrintfW(L"The policy value %s is not of its type, so it is ignored\n", value.name);
+      LogPrintfW(L"The policy value %s is of another type or too long, so it is ignored\n",
+                 value.name);
 }
 
 // The settings a policy sets, by their value names, or "none".

@@ -81,7 +81,7 @@ std::vector<std::wstring> FormatPreview(const PreviewReport& report) {
       lines.push_back(std::wstring(value.name) + L" comes from Group Policy");
     if (report.ignoredPolicyValues & value.bit)
       lines.push_back(std::wstring(L"Group Policy's ") + value.name +
-                      L" is ignored: it is not of the value's type");
+                      L" is ignored: it is of another type or too long");
   }
   // Names come from remote clients: none may start a line of its own.
   if (!report.query.empty())

@@ -57,7 +57,10 @@ class ConfigTest : public ::testing::Test, protected DialogHolder, protected Fak
   // The check boxes, radios and edits in one line: 1/0 for check states,
   // edits quoted, "-" before a disabled one.
   std::wstring Form() {
-    auto check = [this](int id) { return std::wstring(dialog.IsChecked(id) ? L"1 " : L"0 "); };
+    auto check = [this](int id) {
+      return std::wstring(dialog.IsEnabled(id) ? L"" : L"-") +
+             (dialog.IsChecked(id) ? L"1 " : L"0 ");
+    };
     auto edit = [this](int id) { return (dialog.IsEnabled(id) ? L"'" : L"-'") + Text(id) + L"' "; };
     return L"ts " + check(IDC_ONLY_TS_PORT) + L"del " + check(IDC_DELETE_DUPLICATES) + L"app " +
            check(IDC_APPEND_DUPLICATES) + edit(IDC_SUFFIX_EDIT) + L"strip " +

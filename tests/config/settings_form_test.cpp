@@ -61,6 +61,41 @@ TEST_F(ConfigTest, StoredSettingsAreShownAndRestoreDefaultsResetsTheFormOnlyOnYe
   EXPECT_EQ(Stored().NamingFormat, L"%USERNAME% at %clientname%");  // saved only by Apply
 }
 
+// What policy sets is shown locked, outlives Restore Defaults and is never
+// stored by Apply (nor is its format added to the stored list); the rest of
+// the form works as ever.
+TEST_F(ConfigTest, PolicyValuesAreShownLockedAndNeverStored) {
+  constexpr auto kHklm = RegistryRoot::kLocalMachine;
+  Settings stored(registry);
+  stored.RenameRegex = L"stored";
+  stored.Save();
+  registry.SetRaw(kHklm, kPolicyKeyPath, L"OnlyRenTS", reg_type::kDword, {1, 0, 0, 0});
+  registry.SetString(kHklm, kPolicyKeyPath, L"RenameRegex", L"^policy");
+  registry.SetString(kHklm, kPolicyKeyPath, L"NamingFormat", L"%username% by policy");
+  OpenDialog();
+  EXPECT_EQ(Form(), L"ts -1 del 0 app 1 '' strip 1 regex 0 -'^policy' ");
+  EXPECT_EQ(Text(IDC_POLICY_NOTICE), L"Some settings are managed by your organisation.");
+  EXPECT_EQ(std::vector<bool>({dialog.IsEnabled(IDC_FORMAT_BOX), dialog.IsEnabled(IDC_ADD_FORMAT),
+                               dialog.IsEnabled(IDC_DRIVER_LIST)}),
+            std::vector<bool>({false, false, true}));
+
+  replies.answers = {dialog_value::kIdYes};
+  Click(IDC_RESTORE_DEFAULTS);
+  Click(IDC_USE_REGEX);  // its edit stays policy's
+  EXPECT_EQ(Form(), L"ts -1 del 1 app 0 -'' strip 1 regex 1 -'^policy' ");
+  EXPECT_EQ(Text(IDC_FORMAT_BOX), L"%username% by policy");
+  Click(IDC_APPLY_CHANGES);
+
+  auto storedValue = [&](const wchar_t* name) {
+    return registry.GetRaw(kHklm, kSettingsKeyPath, name).value_or(FakeRegValue{}).data;
+  };
+  EXPECT_EQ(storedValue(L"NamingFormat"), WideBytes(L"", true));  // as saved above
+  EXPECT_EQ(storedValue(L"RenameRegex"), WideBytes(L"stored", true));
+  EXPECT_EQ(storedValue(L"OnlyUseRegex"), EncodeDword(1));
+  EXPECT_EQ(storedValue(L"OnlyRenTS"), EncodeDword(0));  // as saved above
+  EXPECT_EQ(storedValue(L"NamingFormatList"), EncodeMultiSz(kPresets));
+}
+
 // Texts are cut to 1,023 characters: with the NUL they fill the 2,048-byte
 // read buffer exactly, so they load again. Disabled edits are stored too.
 TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {

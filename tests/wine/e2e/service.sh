@@ -88,16 +88,24 @@ cp "$WIN_BUILD/service/Vantrel.exe" "$WIN_BUILD/tools/scctl/scctl.exe" "$svc_dir
 scctl stop >/dev/null && scctl wait STOPPED 5000 >/dev/null
 wine_run 30 sc delete Vantrel >/dev/null 2>&1
 
-# The preview needs no service: it prints the query and the count (Wine's
-# WMI lists no printer) and ends at once. Output to a file: a persistent
+# The preview needs no service: without a settings key it says the defaults
+# apply (and creates no key), prints the query and the count (Wine's WMI
+# lists no printer) and ends at once. Output to a file: a persistent
 # wineserver keeps any pipe open.
 preview_out="$WINEPREFIX/preview.txt"
+wine_run 30 reg delete 'HKLM\Software\Orlenk Technologies\Vantrel' /f >/dev/null 2>&1
 wine_run 10 "$svc_dir/Vantrel.exe" preview >"$preview_out" 2>/dev/null
 preview_rc=$?
 preview_text=$(tr -d '\r' <"$preview_out")
-check "service: preview exits 0 and prints the query and 0 printers" test "$preview_rc:$preview_text" = \
-  "0:Printer query is SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer WHERE PortName LIKE '%%'
+check "service: preview exits 0 and prints the defaults, the query and 0 printers" test "$preview_rc:$preview_text" = \
+  "0:No settings are stored (HKEY_LOCAL_MACHINE\\Software\\Orlenk Technologies\\Vantrel does not exist), so the defaults apply
+Printer query is SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer WHERE PortName LIKE '%%'
 0 printers"
+if wine_run 30 reg query 'HKLM\Software\Orlenk Technologies\Vantrel' >/dev/null 2>&1; then
+  fail "service: preview creates no settings key"
+else
+  pass "service: preview creates no settings key"
+fi
 
 wine_run 30 sc create Vantrel binPath= 'C:\vantrel\Vantrel.exe' >/dev/null 2>&1
 check "service: registered with the SCM" test "$(scctl query | cut -d" " -f2)" = STOPPED
