@@ -37,14 +37,6 @@ void LogPolicyProblems(const Settings& loaded) {
                  value.name);
 }
 
-// The settings a policy sets, by their value names, or "none".
-std::wstring PolicyValueNames(const Settings& loaded) {
-  std::wstring names;
-  for (const SettingValue& value : kSettingValues)
-    if (loaded.FromPolicy(value)) names += (names.empty() ? L"" : L", ") + std::wstring(value.name);
-  return names.empty() ? L"none" : names;
-}
-
 bool IsKnownControl(uint32_t control) {
   switch (control) {
     case service_control::kStop:
@@ -167,7 +159,7 @@ void ServiceContext::ReloadSettings() {
   LogPrintf("Loading configuration\n");
   const Settings loaded = ReloadSettingsInstance();
   LogPolicyProblems(loaded);
-  RecordEvent(event_id::kSettingsLoaded, {PolicyValueNames(loaded)});
+  RecordEvent(event_id::kSettingsLoaded, {SettingValueNames(loaded.PolicyValues())});
 }
 
 void ServiceContext::OnTimerTick(int64_t tickSeconds) {
