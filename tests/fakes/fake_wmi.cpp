@@ -45,8 +45,7 @@ Status Query(const FakePrinterTable& printers, const std::wstring& query,
       c.value += query[i] == L'\\' && i + 1 < query.size() ? query[++i] : query[i];
     const bool like =
         c.op == L"LIKE" && c.value.size() >= 2 && c.value.front() == L'%' && c.value.back() == L'%';
-    if (i >= query.size() || !c.column || !(like || c.op == L"=" || c.op == L"!="))
-      return invalid;
+    if (i >= query.size() || !c.column || !(like || c.op == L"=" || c.op == L"!=")) return invalid;
     conditions.push_back(c);
   }
   for (const FakePrinter& printer : printers.rows()) {
@@ -131,35 +130,26 @@ struct FakeInventory : PrinterInventory {
 
 }  // namespace
 
-void FakePrinterTable::Add(FakePrinter printer) {
-  index_.emplace(Upper(printer.name), rows_.size());
-  rows_.push_back(std::move(printer));
-}
+void FakePrinterTable::Add(FakePrinter printer) { rows_.push_back(std::move(printer)); }
 
 const FakePrinter* FakePrinterTable::Find(const std::wstring& name) const {
-  auto it = index_.find(Upper(name));
-  return it == index_.end() ? nullptr : &rows_[it->second];
+  const auto it = std::ranges::find_if(
+      rows_, [&](const FakePrinter& row) { return EqualsIgnoringAsciiCase(row.name, name); });
+  return it == rows_.end() ? nullptr : &*it;
 }
 
 bool FakePrinterTable::Rename(const std::wstring& from, const std::wstring& to) {
-  auto source = index_.find(Upper(from));
-  if (source == index_.end()) return false;
-  const size_t row = source->second;
-  if (auto holder = index_.find(Upper(to)); holder != index_.end() && holder->second != row)
-    return false;
-  index_.erase(source);
-  index_[Upper(to)] = row;
-  rows_[row].name = to;
+  const FakePrinter* source = Find(from);
+  const FakePrinter* holder = Find(to);
+  if (!source || (holder && holder != source)) return false;
+  rows_[static_cast<size_t>(source - rows_.data())].name = to;
   return true;
 }
 
 bool FakePrinterTable::Remove(const std::wstring& name) {
-  auto it = index_.find(Upper(name));
-  if (it == index_.end()) return false;
-  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(it->second));
-  index_.clear();
-  for (size_t i = 0; i < rows_.size(); ++i) index_.emplace(Upper(rows_[i].name), i);
-  return true;
+  const FakePrinter* row = Find(name);
+  if (row) rows_.erase(rows_.begin() + (row - rows_.data()));
+  return row != nullptr;
 }
 
 std::vector<std::wstring> FakePrinterTable::Names() const {

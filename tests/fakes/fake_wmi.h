@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/spooler.h"
@@ -25,8 +24,7 @@ struct FakePrinter {
 };
 
 // The local printers in the order WMI lists them, shared with FakeSpooler.
-// Names are unique without regard to case, as the spooler keeps them; the
-// index keeps large tables cheap.
+// Names are unique without regard to case, as the spooler keeps them.
 class FakePrinterTable {
  public:
   void Add(FakePrinter printer);
@@ -39,7 +37,6 @@ class FakePrinterTable {
 
  private:
   std::vector<FakePrinter> rows_;
-  std::unordered_map<std::wstring, size_t> index_;  // upper-cased name -> row
 };
 
 // RenamePrinter's ReturnValue when another printer holds the name

