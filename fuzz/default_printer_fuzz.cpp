@@ -16,7 +16,7 @@ using namespace vantrel::testing;
 
 namespace {
 constexpr auto kUsers = RegistryRoot::kUsers;
-const std::wstring kWindows = L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const std::wstring kWindows = kUserWindowsKey;
 const std::wstring kSessions = kWindows + L"\\SessionDefaultDevices\\";
 const std::wstring kUser = L"S-1-5-21-7-1001", kOther = L"S-1-5-21-7-1002";
 }  // namespace

@@ -5,22 +5,16 @@
 
 #include "fuzz/fuzz_input.h"
 #include "service/log.h"
+#include "tests/fakes/recording_log_sink.h"
 
 using namespace vantrel;
-
-namespace {
-std::wstring written;
-struct Sink : LogSink {
-  bool Open() override { return true; }
-  void WriteAndFlush(const std::wstring& text) override { written = text; }
-};
-}  // namespace
 
 // Field 0: the format (UTF-8). Each further field one argument, by its
 // first byte: 'w' wide text, 'd' / 'u' a signed / unsigned integer from
 // the next bytes (little-endian), anything else narrow text (after it).
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (!logEnabled) SetLogSink(std::make_unique<Sink>()), logEnabled = true;
+  static auto* log = new vantrel::testing::RecordedLog;  // kept for the whole run
+  log->Clear();
   std::vector<std::string> fields = Fields(data, size);
   const std::string& format = fields[0];
   const std::wstring wide = Utf8ToWide(format);
@@ -44,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (valid && wide.find(L'\xFFFD') == std::wstring::npos) {
     FUZZ_CHECK(Utf8ToWide(FormatLogMessage(format, args)) == FormatLogMessageW(wide, args));
     // Valid text is cut to the narrow buffer at a character boundary.
+    const std::wstring written = log->messages().empty() ? L"" : log->messages().back();
     FUZZ_CHECK(WideToUtf8(written).size() <= 10239 && written.find(L'\xFFFD') == written.npos);
   }
   return 0;

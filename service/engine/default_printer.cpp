@@ -10,8 +10,6 @@
 namespace vantrel {
 namespace {
 
-constexpr wchar_t kWindowsKeySuffix[] =
-    L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 constexpr wchar_t kDeviceValue[] = L"Device";
 constexpr wchar_t kSessionDefaultDevices[] = L"SessionDefaultDevices";
 constexpr uint32_t kDeviceBufferBytes = 2048;
@@ -49,7 +47,7 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
 
     std::unique_ptr<RegistryKey> windowsKey;
     const Status status =
-        registry.OpenKey(RegistryRoot::kUsers, sidString + kWindowsKeySuffix, &windowsKey);
+        registry.OpenKey(RegistryRoot::kUsers, sidString + kUserWindowsKey, &windowsKey);
     if (!status.ok() || !windowsKey) {
       LogPrintf("Failed to open the registry key %d\n", status.code());
       return;

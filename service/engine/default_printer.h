@@ -17,6 +17,10 @@ namespace vantrel {
 bool GetUserSidString(Accounts& accounts, const std::wstring& domainName,
                       const std::wstring& userName, std::wstring* sidString);
 
+// The user's key, under the SID's hive, that holds the "Device" value.
+inline constexpr wchar_t kUserWindowsKey[] =
+    L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+
 // When the user's "Device" value names `printerName`, copies it into every
 // per-session default under SessionDefaultDevices and broadcasts the change.
 void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadcaster,

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "service/events.h"
@@ -16,7 +19,7 @@ namespace vantrel::testing {
 class RecordedLog {
  public:
   RecordedLog() {
-    SetLogSink(std::make_unique<Sink>(messages_));
+    SetLogSink(std::make_unique<Sink>(*this));
     SetEventSink(std::make_unique<Events>(events_));
     logEnabled = true;
   }
@@ -42,12 +45,19 @@ class RecordedLog {
   const std::vector<std::wstring>& events() const { return events_; }
   void Clear() { messages_.clear(), events_.clear(); }
 
+  // How often the log opened its sink; the first `failOpens` opens fail.
+  std::atomic<int> opens{0};
+  int failOpens = 0;
+
  private:
   struct Sink : LogSink {
-    explicit Sink(std::vector<std::wstring>& messages) : messages(messages) {}
-    bool Open() override { return true; }
-    void WriteAndFlush(const std::wstring& text) override { messages.push_back(text); }
-    std::vector<std::wstring>& messages;
+    explicit Sink(RecordedLog& log) : log(log) {}
+    bool Open() override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));  // widens an open race
+      return ++log.opens > log.failOpens;
+    }
+    void WriteAndFlush(const std::wstring& text) override { log.messages_.push_back(text); }
+    RecordedLog& log;
   };
   struct Events : EventSink {
     explicit Events(std::vector<std::wstring>& events) : events(events) {}

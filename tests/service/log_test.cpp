@@ -6,30 +6,17 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/fakes/recording_log_sink.h"
+
 namespace vantrel {
 namespace {
 
-// Keeps what it is given and counts the opens; the first `failOpens` fail.
-struct CountingSink : LogSink {
-  bool Open() override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // widen the race
-    return ++opens > failOpens;
-  }
-  void WriteAndFlush(const std::wstring& text) override { written.push_back(text); }
-  std::atomic<int> opens{0};
-  int failOpens = 0;
-  std::vector<std::wstring> written;
-};
-
+// The log off at the start, as in a service started without "withlog".
 class LogTest : public ::testing::Test {
  protected:
-  LogTest() { SetLogSink(std::unique_ptr<LogSink>(sink)); }
-  ~LogTest() override {
-    logEnabled = false;
-    SetLogSink(nullptr);
-  }
-  CountingSink* sink = new CountingSink;  // owned by the log
-  const std::vector<std::wstring>& written = sink->written;
+  LogTest() { logEnabled = false; }
+  testing::RecordedLog log;
+  const std::vector<std::wstring>& written = log.messages();
 };
 
 // Narrow text is taken as UTF-8: a sequence that is not valid becomes U+FFFD
@@ -65,16 +52,16 @@ TEST(LogFormat, PlaceholdersArgumentsAndUtf8) {
 // message is cut before the character the limit falls in, and marked.
 TEST_F(LogTest, OpensWhenOnRetriesAFailedOpenKeepsTextAndCutsAtTheBuffer) {
   LogPrintfW(L"User logged out.  Session: %d\n", 3);
-  EXPECT_EQ(sink->opens, 0);
+  EXPECT_EQ(log.opens, 0);
   logEnabled = true;
-  sink->failOpens = 1;
+  log.failOpens = 1;
   LogPrintf("dropped\n");
   LogPrintf("Renaming %s to %s\n", "Dru\xc3\xa7ker (from PC) in session 2", "%printername% 100%d");
   LogPrintfW(L"New name %s\n", L"%username%s");
   LogPrintf("%s", std::string(10239, 'a'));
   LogPrintf("x%s\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\n",
             std::string(10224, 'a'));
-  EXPECT_EQ(sink->opens, 2);
+  EXPECT_EQ(log.opens, 2);
   EXPECT_EQ(written, (std::vector<std::wstring>{
                          L"Renaming Dru\u00e7ker (from PC) in session 2 to %printername% 100%d\n",
                          L"New name %username%s\n", std::wstring(10239, L'a'),
@@ -91,7 +78,7 @@ TEST_F(LogTest, ConcurrentFirstMessagesOpenOnceAndNeverInterleave) {
         i % 2 ? LogPrintfW(L"thread %d message %d\n", t, i) : LogPrintf("thread %d message\n", t);
     });
   for (auto& thread : threads) thread.join();
-  EXPECT_EQ(sink->opens, 1);
+  EXPECT_EQ(log.opens, 1);
   ASSERT_EQ(written.size(), 800u);
   for (const auto& text : written) EXPECT_TRUE(text.starts_with(L"thread ")) << text;
 }

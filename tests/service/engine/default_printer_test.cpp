@@ -14,7 +14,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 const std::wstring kSid = L"S-1-5-21-1-2-3-1001";
-const std::wstring kWindows = kSid + L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const std::wstring kWindows = kSid + kUserWindowsKey;
 const std::wstring kSessions = kWindows + L"\\SessionDefaultDevices\\";
 constexpr auto kUsers = RegistryRoot::kUsers;
 

@@ -9,14 +9,14 @@
 #include <tuple>
 #include <vector>
 
+#include "service/engine/default_printer.h"
 #include "tests/fakes/fake_terminal_server.h"
 
 namespace vantrel::testing {
 namespace {
 
 using Names = std::vector<std::wstring>;
-const std::wstring kAliceWindows =
-    L"S-1-5-21-9-1001\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const std::wstring kAliceWindows = std::wstring(L"S-1-5-21-9-1001") + kUserWindowsKey;
 
 // Name and driver of each printer, in the order the pass lists them, and
 // its port: a port is a printer's identity.

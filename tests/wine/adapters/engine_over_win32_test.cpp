@@ -62,8 +62,7 @@ TEST(DefaultPrinterInUserHive, TheMatchingDeviceIsCopiedIntoEverySession) {
   testing::ScratchRegistryRoot users(HKEY_USERS);  // no real user's hive is touched
   ASSERT_TRUE(users.ok());
   const std::wstring sid = L"S-1-5-21-0-0-0-1000";
-  const std::wstring windowsKey =
-      sid + L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+  const std::wstring windowsKey = sid + kUserWindowsKey;
   const std::wstring device = L"Laser (from C) in session 3,winspool,Ne01:";
   std::vector<std::wstring> keys = {windowsKey};
   for (const wchar_t* session : {L"1", L"2", L"3"}) {
