@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev python3 clang libclang-rt-14-dev
+  clang-format
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth imagemagick xdotool wixl msitools
 )

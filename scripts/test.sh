@@ -36,6 +36,13 @@ else
   native_failed=1
 fi
 
+echo "== Formatting (clang-format, .clang-format) =="
+format_failed=0
+if ! git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; then
+  echo "FAIL the files above drift from .clang-format (clang-format -i fixes them)"
+  format_failed=1
+fi
+
 echo "== Sanitizers and fuzzing (scripts/proofs.sh) =="
 bash scripts/proofs.sh 2>&1 | tee "$out/proofs.log"
 read -r proofs_passed proofs_failed proofs_skipped < <(sed -n \
@@ -90,11 +97,12 @@ if ((e2e_failed)); then echo "Failed end-to-end checks:"; grep '^FAIL ' "$RESULT
 if ((e2e_skipped)); then echo "Skipped (Wine cannot show these):"; grep '^SKIP ' "$RESULTS_FILE"; fi
 
 echo "Native: $native_passed passed, $native_failed failed, $native_skipped skipped"
+echo "Formatting: $((1 - format_failed)) passed, $format_failed failed, 0 skipped"
 echo "Wine programs: $wine_passed passed, $wine_failed failed, $wine_skipped skipped"
 echo "Wine end-to-end: $e2e_passed passed, $e2e_failed failed, $e2e_skipped skipped"
 echo "Sanitizers and fuzzing: $proofs_passed passed, $proofs_failed failed, $proofs_skipped skipped"
-passed=$((native_passed + wine_passed + e2e_passed + proofs_passed))
-failed=$((native_failed + wine_failed + e2e_failed + proofs_failed))
+passed=$((native_passed + wine_passed + e2e_passed + proofs_passed + 1 - format_failed))
+failed=$((native_failed + wine_failed + e2e_failed + proofs_failed + format_failed))
 skipped=$((native_skipped + wine_skipped + e2e_skipped + proofs_skipped))
 echo "Total: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -67,6 +67,33 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
+// UTF-8 text with its control characters escaped as EscapeControlCharacters
+// escapes them (C0 and DEL are single bytes, C1 is C2 80-9F, the line and
+// paragraph separators E2 80 A8-A9); every other byte stays as it is.
+std::string EscapeNarrowControls(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto at = [&](size_t k) { return i + k < text.size() ? uint8_t(text[i + k]) : 0; };
+    const uint8_t b = at(0);
+    size_t length = 0;
+    uint32_t cp = 0;
+    if (b < 0x20 || b == 0x7F) {
+      length = 1, cp = b;
+    } else if (b == 0xC2 && at(1) >= 0x80 && at(1) <= 0x9F) {
+      length = 2, cp = at(1);
+    } else if (b == 0xE2 && at(1) == 0x80 && (at(2) == 0xA8 || at(2) == 0xA9)) {
+      length = 3, cp = 0x2000 + at(2) - 0x80;
+    }
+    if (length == 0) {
+      out.push_back(text[i]);
+      continue;
+    }
+    out += WideToUtf8(EscapeControlCharacters(std::wstring(1, static_cast<wchar_t>(cp))));
+    i += length - 1;
+  }
+  return out;
+}
+
 // The text one placeholder stands for, in UTF-32/UTF-16 (wide) form. The
 // narrow formatter converts it to UTF-8; text and numbers are the same.
 std::wstring Placeholder(wchar_t conversion, const LogArg* arg) {
@@ -164,9 +191,10 @@ std::string FormatLogMessage(std::string_view format, const std::vector<LogArg>&
   WalkFormat<char>(
       format, args, [&](std::string_view text) { out += text; },
       [&](wchar_t conversion, const LogArg* arg) {
-        // Narrow text goes through unchanged, even if it is not valid UTF-8.
+        // Narrow text goes through byte for byte, even if it is not valid
+        // UTF-8, but for its control characters.
         if (conversion == L's' && arg && arg->kind() == LogArg::Kind::kNarrow)
-          out += UpToNul(arg->narrow());
+          out += EscapeNarrowControls(UpToNul(arg->narrow()));
         else if (conversion == L'c' && arg && arg->kind() != LogArg::Kind::kNarrow &&
                  arg->kind() != LogArg::Kind::kWide)
           out.push_back(static_cast<char>(arg->integer() & 0xFF));  // a byte, as printf

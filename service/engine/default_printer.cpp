@@ -12,7 +12,6 @@ namespace {
 
 constexpr wchar_t kDeviceValue[] = L"Device";
 constexpr wchar_t kSessionDefaultDevices[] = L"SessionDefaultDevices";
-constexpr uint32_t kDeviceBufferBytes = 2048;
 // The session keys live in the user's own hive, so the user decides how many
 // there are; a server has far fewer sessions than this.
 constexpr uint32_t kMaxSessionDefaults = 256;
@@ -56,8 +55,8 @@ void RegisterDefaultPrinter(Registry& registry, SettingChangeBroadcaster& broadc
 
     uint32_t type = reg_type::kNone;
     std::vector<uint8_t> device;
-    if (!windowsKey->QueryValue(kDeviceValue, kDeviceBufferBytes, &type, &device).ok() ||
-        type != reg_type::kSz || device.size() > kDeviceBufferBytes) {
+    if (!windowsKey->QueryValue(kDeviceValue, kStringValueCapacity, &type, &device).ok() ||
+        type != reg_type::kSz || device.size() > kStringValueCapacity) {
       return;
     }
     // Stored values need not be NUL-terminated or of even length; the text

@@ -117,10 +117,10 @@ std::map<uint32_t, std::vector<std::wstring>> Printers::RenamedBySession() const
   return renamedBySession;
 }
 
-std::wstring Printers::BuildPrinterQuery() const { return BuildQuery(CopySettings()).text; }
+std::wstring Printers::NextQueryText() const { return BuildQuery(CopySettings()).text; }
 
 PrinterQuery Printers::BuildQuery(const Settings& settings) const {
-  return vantrel::BuildPrinterQuery(settings.OnlyRenTS, settings.DoNotRenList, AllGivenNames());
+  return BuildPrinterQuery(settings.OnlyRenTS, settings.DoNotRenList, AllGivenNames());
 }
 
 RenamePass Printers::StartPass(const PrinterQuery& query, Settings settings) {

@@ -44,7 +44,7 @@ class Printers : public PrinterEngine, private GivenNames {
 
   // The query text of the next pass, from the process-wide Settings and the
   // names given so far.
-  std::wstring BuildPrinterQuery() const;
+  std::wstring NextQueryText() const;
 
   // A copy of the names given per session, each session's in the order
   // given.

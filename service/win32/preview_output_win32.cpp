@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/product.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace vantrel {
@@ -46,9 +47,9 @@ bool WritePreviewLines(const std::vector<std::wstring>& lines) {
                                             OPEN_EXISTING, 0, nullptr));
     if (console && WriteAll(console.get(), lines, false)) return true;
   }
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
+  wchar_t path[kTextCapacity] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, kTextCapacity);
+  if (length == 0 || length >= kTextCapacity) return false;
   std::wstring file(path, length);
   file = file.substr(0, file.find_last_of(L'\\') + 1) + L"Vantrel Preview.txt";
   win32::unique_hfile handle(

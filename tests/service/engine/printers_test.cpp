@@ -59,7 +59,7 @@ class PrintersTest : public ::testing::Test {
   // Runs a pass and returns its log after the opening lines, checked here.
   std::wstring Pass(Printers& printers) {
     const std::wstring start =
-        kStart + L"Printer query is " + printers.BuildPrinterQuery() + L"\n" + kListing;
+        kStart + L"Printer query is " + printers.NextQueryText() + L"\n" + kListing;
     log.Clear();
     printers.RunRenamePass();
     const std::wstring text = log.Text();
@@ -234,7 +234,7 @@ TEST_F(PrintersTest, PreviewReportsWhatAPassThenDoesAndChangesNothing) {
   EXPECT_EQ(FormatPreview(report),
             (Names{L"No settings are stored (HKEY_LOCAL_MACHINE\\Software\\Orlenk "
                    L"Technologies\\Vantrel does not exist), so the defaults apply",
-                   L"Printer query is " + preview.BuildPrinterQuery(),
+                   L"Printer query is " + preview.NextQueryText(),
                    L"HP LaserJet (redirected 3) -> HP LaserJet for alice",
                    L"Canon (redirected 5) -> Canon for bob (the other redirected printer of that "
                    L"name would be deleted)",
