@@ -16,8 +16,11 @@ bool IsDebugCommandLine(const std::vector<std::wstring>& argv) {
   return false;
 }
 
-bool IsPreviewCommandLine(const std::vector<std::wstring>& argv) {
-  return argv.size() == 2 && EqualsIgnoringAsciiCase(argv[1], L"preview");
+PreviewForm PreviewCommandLine(const std::vector<std::wstring>& argv) {
+  if (argv.size() < 2 || argv.size() > 3 || !EqualsIgnoringAsciiCase(argv[1], L"preview"))
+    return PreviewForm::kNone;
+  if (argv.size() == 2) return PreviewForm::kText;
+  return EqualsIgnoringAsciiCase(argv[2], L"--json") ? PreviewForm::kJson : PreviewForm::kNone;
 }
 
 bool HasWithLogParameter(const std::vector<std::wstring>& args) {

@@ -16,9 +16,12 @@ namespace vantrel {
 // any case.
 bool IsDebugCommandLine(const std::vector<std::wstring>& argv);
 
-// True for `Vantrel.exe preview` ("preview" in any case as the only
-// argument after the program's path).
-bool IsPreviewCommandLine(const std::vector<std::wstring>& argv);
+enum class PreviewForm { kNone, kText, kJson };
+
+// kText for `Vantrel.exe preview`, kJson for `Vantrel.exe preview --json`
+// (each word in any case, nothing else after the program's path), else
+// kNone.
+PreviewForm PreviewCommandLine(const std::vector<std::wstring>& argv);
 
 // True when a start parameter (an argument after the service name) is
 // "withlog" in any case.

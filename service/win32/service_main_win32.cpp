@@ -14,6 +14,7 @@
 #include "platform/win32/log_file_win32.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/service_manager_win32.h"
+#include "service/engine/preview_json.h"
 #include "service/log.h"
 #include "service/recovery.h"
 #include "service/service_entry.h"
@@ -79,13 +80,15 @@ int RunProcess() {
   if (win32::unique_hlocal_ptr<LPWSTR> argv(CommandLineToArgvW(GetCommandLineW(), &argc)); argv) {
     std::vector<std::wstring> args(argv.get(), argv.get() + argc);
     debugMode = IsDebugCommandLine(args);
-    if (IsPreviewCommandLine(args)) {
+    if (const PreviewForm form = PreviewCommandLine(args); form != PreviewForm::kNone) {
       // Read-only: prints what a pass would do with the stored settings,
       // which it only opens for reading (no administrator needed, no key
       // created).
       SetSettingsRegistry(&ProcessRegistry(), SettingsAccess::kReadOnly);
       const PreviewReport report = PreviewOverWin32();
-      const bool written = WritePreviewLines(FormatPreview(report));
+      const bool written =
+          WritePreviewLines(form == PreviewForm::kJson ? std::vector{FormatPreviewJson(report)}
+                                                       : FormatPreview(report));
       CoUninitialize();
       return written && report.failure.empty() ? 0 : 1;
     }

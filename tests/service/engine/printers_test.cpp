@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "service/engine/preview_json.h"
 #include "service/engine/printer_query.h"
 #include "service/engine/read_only_ports.h"
 #include "service/engine/rename_pass.h"
@@ -304,6 +305,37 @@ TEST_F(PrintersTest, PreviewReadsTheSettingsReadOnlyAndStopsWhenItCannot) {
     EXPECT_EQ(lines.at(3), kHp3 + L" -> alice's HP LaserJet");
     EXPECT_EQ(registry.Walk(RegistryRoot::kLocalMachine, kSettingsKeyPath, false), nullptr);
   }
+}
+
+// The JSON form names every decision in words a script can rely on, nulls
+// what is absent, and keeps a hostile name inside its one string.
+TEST(PreviewJsonTest, OneDocumentWithHostileNamesEscaped) {
+  PreviewReport report;
+  report.query = L"SELECT DeviceID FROM Win32_Printer";
+  report.settingsStored = false;
+  report.policyValues = kNamingFormatValue.bit | kStripParensValue.bit;
+  report.ignoredPolicyValues = kOnlyRenTSValue.bit;
+  report.entries.resize(3);
+  const wchar_t* names[] = {L"HP (redirected 3)", L"Xerox (redirected 3)",
+                            L"a\"b\\c\r\n\x01\xD800 (x)"};
+  for (size_t i = 0; i < 3; ++i) report.entries[i].currentName = names[i];
+  for (size_t i = 0; i < 2; ++i) report.entries[i].decision.verdict = RenameDecision::kRename;
+  report.entries[0].clash = PreviewEntry::kDeletesHolder;
+  report.entries[0].finalName = L"HP for alice";
+  report.entries[1].decision.newName = L"Xerox for alice";
+  report.entries[1].clash = PreviewEntry::kHolderKept;
+  EXPECT_EQ(
+      FormatPreviewJson(report),
+      LR"js({"query":"SELECT DeviceID FROM Win32_Printer","printers":[)js"
+      LR"js({"currentName":"HP (redirected 3)","verdict":"rename","newName":"HP for alice",)js"
+      LR"js("clash":"deletesHolder","reason":null},)js"
+      LR"js({"currentName":"Xerox (redirected 3)","verdict":"nameTaken","newName":null,)js"
+      LR"js("clash":"holderKept","reason":"Xerox for alice is held by a printer that is not )js"
+      LR"js(redirected, which is never deleted"},)js"
+      LR"js({"currentName":"a\"b\\c\r\n\u0001\ud800 (x)","verdict":"noSession",)js"
+      LR"js("newName":null,"clash":"none","reason":"no session found in its name"}],)js"
+      LR"js("policyValues":["NamingFormat","StripParens"],"ignoredPolicyValues":["OnlyRenTS"],)js"
+      LR"js("settingsStored":false,"failure":null,"count":3})js");
 }
 
 // The Event Log hears of a printer left alone once per name and session

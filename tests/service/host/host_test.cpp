@@ -184,7 +184,8 @@ class HostTest : public ::testing::Test {
 };
 
 // "debug" anywhere, the program's path included; "preview" only as the one
-// argument. Mode 1: debug, 2: preview. ("withlog" is in the runs below.)
+// argument, or with "--json" after it. Mode 1: debug, 2: preview, 3: its
+// JSON form. ("withlog" is in the runs below.)
 TEST(CommandLineTest, DebugAndPreview) {
   const std::pair<std::vector<std::wstring>, int> cases[] = {
       {{L"C:\\vantrel\\Vantrel.exe", L"DeBuG"}, 1},
@@ -193,10 +194,14 @@ TEST(CommandLineTest, DebugAndPreview) {
       {{L"Vantrel.exe", L"PreView"}, 2},
       {{L"preview"}, 0},
       {{L"Vantrel.exe", L"preview", L"x"}, 0},
+      {{L"Vantrel.exe", L"Preview", L"--JSON"}, 3},
       {{}, 0}};
   for (const auto& [args, mode] : cases) {
     EXPECT_EQ(IsDebugCommandLine(args), mode == 1) << ::testing::PrintToString(args);
-    EXPECT_EQ(IsPreviewCommandLine(args), mode == 2) << ::testing::PrintToString(args);
+    const PreviewForm form = mode == 2   ? PreviewForm::kText
+                             : mode == 3 ? PreviewForm::kJson
+                                         : PreviewForm::kNone;
+    EXPECT_EQ(PreviewCommandLine(args), form) << ::testing::PrintToString(args);
   }
 }
 

@@ -101,6 +101,15 @@ check "service: preview exits 0 and prints the defaults, the query and 0 printer
   "0:No settings are stored (HKEY_LOCAL_MACHINE\\Software\\Orlenk Technologies\\Vantrel does not exist), so the defaults apply
 Printer query is SELECT __PATH, DeviceID, Name, DriverName, PortName FROM Win32_Printer WHERE PortName LIKE '%%'
 0 printers"
+# The JSON form: one document a real parser reads, with the text form's query.
+wine_run 10 "$svc_dir/Vantrel.exe" PREVIEW --Json >"$preview_out" 2>/dev/null
+preview_rc=$?
+check "service: preview --json exits 0 with the text form's query, parsed by Python" test "$preview_rc:$(
+  python3 -c 'import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+assert sorted(d) == sorted(["query", "printers", "policyValues", "ignoredPolicyValues", "settingsStored", "failure", "count"])
+assert (d["printers"], d["policyValues"], d["settingsStored"], d["failure"], d["count"]) == ([], [], False, None, 0)
+print("Printer query is " + d["query"])' "$preview_out" 2>&1)" = "0:$(sed -n 2p <<<"$preview_text")"
 if wine_run 30 reg query 'HKLM\Software\Orlenk Technologies\Vantrel' >/dev/null 2>&1; then
   fail "service: preview creates no settings key"
 else
