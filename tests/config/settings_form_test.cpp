@@ -116,6 +116,7 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
   const std::wstring format = L"%username% " + std::wstring(1500, L'f');
   const std::wstring suffix = L" - " + std::wstring(1500, L's');
   const std::wstring regex = L"session " + std::wstring(1500, L'r');
+  const std::wstring driver = L"driver " + std::wstring(1500, L'd');
   OpenDialog();
   Edit([&](FormState& f) { f.format = format; });  // typed, not added
   Click(IDC_APPEND_DUPLICATES);
@@ -126,7 +127,7 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
   Click(IDC_USE_REGEX);
   Edit([&](FormState& f) { f.regex = regex; });
   Click(IDC_USE_REGEX);
-  Edit([](FormState& f) { SetDriverEntry(f, kRdEasyPrintDriver, true); });
+  Edit([&](FormState& f) { SetDriverEntry(f, driver, true); });
   EXPECT_EQ(Form(), L"ts 1 del 1 app 0 -'" + suffix + L"' strip 0 regex 0 -'" + regex + L"' ");
 
   Click(IDC_APPLY_CHANGES);
@@ -139,7 +140,7 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
                                stored.StripParens}),
             std::vector<bool>({true, true, false, false}));
   EXPECT_EQ(stored.NamingFormatList, kPresets);
-  EXPECT_EQ(stored.DoNotRenList, (Strings{kRdEasyPrintDriver}));
+  EXPECT_EQ(stored.DoNotRenList, (Strings{driver.substr(0, 1023)}));
 }
 
 // The green + appends a typed text the box does not hold in any case (a
