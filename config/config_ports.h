@@ -1,11 +1,11 @@
 // Everything the configuration program's operations reach: the dialog's
-// controls and the system, each through its port.
+// form and the system, each through its port.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "config/dialog_controls.h"
+#include "config/form_view.h"
 #include "platform/http.h"
 #include "platform/product.h"
 #include "platform/registry.h"
@@ -24,7 +24,7 @@ class Ticks {
 };
 
 struct ConfigPorts {
-  DialogControls& controls;
+  FormView& view;
   Registry& registry;
   Wmi& wmi;
   ServiceManager& serviceManager;

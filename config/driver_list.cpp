@@ -1,18 +1,17 @@
 #include "config/driver_list.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 
-#include "config/dialog_ids.h"
+#include "platform/text.h"
 
 namespace vantrel {
 namespace {
 
-constexpr int kList = IDC_DRIVER_LIST;
-
 // Adds the driver of every installed printer, unchecked. Any WMI failure
 // ends the enumeration with what was found so far.
-void AddInstalledDrivers(ConfigPorts& ports) {
+void AddInstalledDrivers(ConfigPorts& ports, FormState& form) {
   std::unique_ptr<PrinterInventory> inventory;
   std::unique_ptr<PrinterListing> listing;
   if (!ports.wmi.Connect(&inventory).ok() || !inventory ||
@@ -23,52 +22,38 @@ void AddInstalledDrivers(ConfigPorts& ports) {
   while (listing->Next(&printer).ok() && printer) {
     std::wstring driver;
     if (printer->ReadText(ListedPrinter::kDriverName, &driver).ok())
-      SetDriverEntry(ports, driver, false);
+      SetDriverEntry(form, driver, false);
   }
 }
 
 }  // namespace
 
-void SetUpDriverListColumn(ConfigPorts& ports) {
-  const uint32_t styles = dialog_value::kLvsExCheckBoxes | dialog_value::kLvsExDoubleBuffer;
-  ports.controls.ListSetExtendedStyle(kList, styles, styles);
-  ports.controls.ListInsertFullWidthColumn(kList);
+void SetDriverEntry(FormState& form, const std::wstring& driverName, bool checked) {
+  const auto it = std::ranges::find_if(form.drivers, [&driverName](const DriverEntry& entry) {
+    return EqualsIgnoringAsciiCase(entry.name, driverName);
+  });
+  if (it != form.drivers.end())
+    it->checked = checked;
+  else
+    form.drivers.push_back({driverName, checked});
 }
 
-void SetDriverEntry(ConfigPorts& ports, const std::wstring& driverName, bool checked) {
-  DialogControls& controls = ports.controls;
-  int index = controls.ListFindItem(kList, -1, driverName);
-  if (index < 0) index = controls.ListInsertItem(kList, dialog_value::kListAppendIndex, driverName);
-  if (index < 0) return;
-  controls.ListSetItemState(
-      kList, index, checked ? dialog_value::kStateImageChecked : dialog_value::kStateImageUnchecked,
-      dialog_value::kLvisStateImageMask);
-}
-
-void PopulateDriverList(ConfigPorts& ports, bool preCheckEasyPrint) {
+void PopulateDriverList(ConfigPorts& ports, FormState& form, bool preCheckEasyPrint) {
   try {
-    AddInstalledDrivers(ports);
+    AddInstalledDrivers(ports, form);
   } catch (const std::exception&) {
     // Out of memory while enumerating: keep what was listed.
   }
   // Added even when WMI cannot be reached, so that Restore Defaults and
   // Apply never store an empty exclusion list by accident.
-  SetDriverEntry(ports, kTsEasyPrintDriver, preCheckEasyPrint);
-  SetDriverEntry(ports, kRdEasyPrintDriver, preCheckEasyPrint);
+  SetDriverEntry(form, kTsEasyPrintDriver, preCheckEasyPrint);
+  SetDriverEntry(form, kRdEasyPrintDriver, preCheckEasyPrint);
 }
 
-std::vector<std::wstring> ReadCheckedDrivers(DialogControls& controls) {
+std::vector<std::wstring> CheckedDrivers(const FormState& form) {
   std::vector<std::wstring> drivers;
-  const int count = controls.ListGetItemCount(kList);
-  for (int i = 0; i < count; ++i) {
-    std::wstring text;
-    uint32_t state = 0;
-    if (controls.ListGetItem(kList, i, kTextCapacity, dialog_value::kLvisStateImageMask, &text,
-                             &state) &&
-        (state & dialog_value::kStateImageChecked) != 0) {
-      drivers.push_back(text);
-    }
-  }
+  for (const DriverEntry& entry : form.drivers)
+    if (entry.checked) drivers.push_back(entry.name.substr(0, kTextCapacity - 1));
   return drivers;
 }
 

@@ -1,80 +1,62 @@
 #include "config/naming_formats.h"
 
-#include "config/dialog_ids.h"
+#include <algorithm>
+
+#include "platform/text.h"
 
 namespace vantrel {
 namespace {
 
-constexpr int kBox = IDC_FORMAT_BOX;
+// The index of the entry equal to `text` in any case, or -1.
+int Find(const FormState& form, const std::wstring& text) {
+  const auto it = std::ranges::find_if(
+      form.formats, [&text](const std::wstring& f) { return EqualsIgnoringAsciiCase(f, text); });
+  return it == form.formats.end() ? -1 : static_cast<int>(it - form.formats.begin());
+}
 
-bool Holds(DialogControls& controls, const std::wstring& text) {
-  return controls.ComboFindStringExact(kBox, -1, text) != dialog_value::kCbErr;
+// As the box does: a selection copies the entry into the edit field, and
+// none empties it.
+void Select(FormState& form, int index) {
+  const bool valid = index >= 0 && static_cast<size_t>(index) < form.formats.size();
+  form.selectedFormat = valid ? index : -1;
+  form.format = valid ? form.formats[index] : std::wstring();
+}
+
+int Append(FormState& form, const std::wstring& text) {
+  form.formats.push_back(text);
+  return static_cast<int>(form.formats.size() - 1);
 }
 
 }  // namespace
 
-void FillNamingFormatPresets(DialogControls& controls) {
-  for (const wchar_t* preset : kNamingFormatPresets) controls.ComboAddString(kBox, preset);
-  controls.ComboSetCurSel(kBox, 0);
+void FillNamingFormatPresets(FormState& form) {
+  for (const wchar_t* preset : kNamingFormatPresets) Append(form, preset);
+  Select(form, 0);
 }
 
-void FillNamingFormats(DialogControls& controls, const Settings& settings) {
-  MergeNamingFormatList(controls, settings.NamingFormatList);
-  SelectNamingFormat(controls, settings.NamingFormat);
+void MergeNamingFormatList(FormState& form, const std::vector<std::wstring>& formats) {
+  for (const std::wstring& format : formats)
+    if (Find(form, format) < 0) Append(form, format);
 }
 
-void MergeNamingFormatList(DialogControls& controls, const std::vector<std::wstring>& formats) {
-  for (const std::wstring& format : formats) {
-    if (!Holds(controls, format)) controls.ComboAddString(kBox, format);
-  }
-}
-
-void SelectNamingFormat(DialogControls& controls, const std::wstring& stored) {
+void SelectNamingFormat(FormState& form, const std::wstring& stored) {
   // Nothing stored yet (first start): an empty format would rename every
   // printer to nothing, so the first preset stands in for it.
   const std::wstring format = stored.empty() ? std::wstring(kNamingFormatPresets[0]) : stored;
-  int index = controls.ComboFindStringExact(kBox, -1, format);
-  if (index == dialog_value::kCbErr) index = controls.ComboAddString(kBox, format);
-  if (index >= 0) {
-    controls.ComboSetCurSel(kBox, index);
-  } else {
-    // The box refused the entry: show the stored format in the edit field
-    // anyway, or the next Apply would store an empty one in its place.
-    controls.ComboSetCurSel(kBox, -1);
-    controls.SetText(kBox, format);
-  }
+  const int index = Find(form, format);
+  Select(form, index >= 0 ? index : Append(form, format));
 }
 
-std::wstring ReadNamingFormat(DialogControls& controls) {
-  return controls.GetText(kBox, kTextCapacity);
+void AddNamingFormat(FormState& form) {
+  if (form.format.empty() || Find(form, form.format) >= 0) return;
+  Select(form, Append(form, form.format));
 }
 
-std::vector<std::wstring> ReadNamingFormatList(DialogControls& controls) {
-  std::vector<std::wstring> formats;
-  const int count = controls.ComboGetCount(kBox);
-  for (int i = 0; i < count; ++i) {
-    if (controls.ComboGetLbTextLen(kBox, i) == dialog_value::kCbErr) continue;
-    formats.push_back(controls.ComboGetLbText(kBox, i));
-  }
-  return formats;
-}
-
-void AddNamingFormat(ConfigPorts& ports) {
-  DialogControls& controls = ports.controls;
-  const int length = controls.GetTextLength(kBox);
-  if (length <= 0) return;
-  const std::wstring text = controls.ReadText(kBox, length + 1);
-  if (Holds(controls, text)) return;
-  const int index = controls.ComboAddString(kBox, text);
-  if (index >= 0) controls.ComboSetCurSel(kBox, index);
-}
-
-void RemoveNamingFormat(ConfigPorts& ports) {
-  DialogControls& controls = ports.controls;
-  const int selected = controls.ComboGetCurSel(kBox);
-  if (selected == dialog_value::kCbErr) return;
-  controls.ComboDeleteString(kBox, selected);
-  controls.ComboSetCurSel(kBox, selected > 0 ? selected - 1 : 0);
+void RemoveNamingFormat(FormState& form) {
+  const int selected = form.selectedFormat;
+  if (selected < 0 || static_cast<size_t>(selected) >= form.formats.size()) return;
+  form.formats.erase(form.formats.begin() + selected);
+  Select(form, selected > 0 ? selected - 1 : 0);
 }
 
 }  // namespace vantrel

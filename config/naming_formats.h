@@ -1,13 +1,12 @@
 // The naming-format box (combo box 1008): its presets, its fill from the
-// stored formats, its read-back into the record, and its two buttons.
+// stored formats, and its two buttons. Entries are unique regardless of case.
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
-#include "config/config_ports.h"
-#include "settings/settings.h"
+#include "config/form_view.h"
 
 namespace vantrel {
 
@@ -19,25 +18,17 @@ inline constexpr std::array<const wchar_t*, 4> kNamingFormatPresets = {
 };
 
 // Appends the four presets and selects the first.
-void FillNamingFormatPresets(DialogControls& controls);
-
-// Merges NamingFormatList into the box (skipping entries it already holds,
-// whatever their case) and selects NamingFormat, appending it when absent.
-void FillNamingFormats(DialogControls& controls, const Settings& settings);
-// The two halves of FillNamingFormats.
-void MergeNamingFormatList(DialogControls& controls, const std::vector<std::wstring>& formats);
-void SelectNamingFormat(DialogControls& controls, const std::wstring& stored);
-
-// The format as typed or selected (at most 1,023 characters).
-std::wstring ReadNamingFormat(DialogControls& controls);
-
-// Every entry of the box's list in list order.
-std::vector<std::wstring> ReadNamingFormatList(DialogControls& controls);
+void FillNamingFormatPresets(FormState& form);
+// Appends each stored format the box does not hold in any case.
+void MergeNamingFormatList(FormState& form, const std::vector<std::wstring>& formats);
+// Selects the stored format, appending it when absent; the entry's spelling
+// is what the box then shows.
+void SelectNamingFormat(FormState& form, const std::wstring& stored);
 
 // The green +: appends the typed format unless the box holds it in any case,
 // and selects it.
-void AddNamingFormat(ConfigPorts& ports);
+void AddNamingFormat(FormState& form);
 // The red -: removes the selected entry and selects the one before it.
-void RemoveNamingFormat(ConfigPorts& ports);
+void RemoveNamingFormat(FormState& form);
 
 }  // namespace vantrel

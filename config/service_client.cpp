@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "config/dialog_ids.h"
-
 namespace vantrel {
 namespace {
 
@@ -54,7 +52,7 @@ int32_t RefreshServiceStatus(ConfigPorts& ports) {
     state = static_cast<int32_t>(status.currentState);
     word = ServiceStateWord(status.currentState);
   }
-  ports.controls.SetText(IDC_STATUS_BAR, std::wstring(L"Service Status: ") + word);
+  ports.view.ShowStatus(std::wstring(L"Service Status: ") + word);
   return state;
 }
 

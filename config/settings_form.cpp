@@ -43,46 +43,70 @@ bool PolicySets(ConfigPorts& ports, const SettingValue& value) {
   return settings && settings->FromPolicy(value);
 }
 
+void SetEnabled(FormState& form, int id, bool enabled) {
+  if (enabled)
+    form.disabled.erase(id);
+  else
+    form.disabled.insert(id);
+}
+
+// What a buffer of kTextCapacity units takes of a text.
+std::wstring Cut(const std::wstring& text) { return text.substr(0, kTextCapacity - 1); }
+
 // Shows the fields of `settings` named in `values` (SettingValue::bit),
 // then sets what is enabled: each edit while its option is chosen, and
 // nothing that policy sets.
-void ShowSettings(ConfigPorts& ports, const Settings& settings, uint32_t values) {
-  DialogControls& c = ports.controls;
+void ShowSettings(FormState& form, const Settings& settings, uint32_t values) {
   auto shows = [values](const SettingValue& value) { return (values & value.bit) != 0; };
-  if (shows(kOnlyRenTSValue)) c.SetChecked(IDC_ONLY_TS_PORT, settings.OnlyRenTS);
-  if (shows(kDeleteDuplicatesValue)) {
-    c.SetChecked(IDC_DELETE_DUPLICATES, settings.DeleteDuplicates);
-    c.SetChecked(IDC_APPEND_DUPLICATES, !settings.DeleteDuplicates);
-  }
-  if (shows(kStripParensValue)) c.SetChecked(IDC_STRIP_PARENS, settings.StripParens);
-  if (shows(kAppendToDuplicatesValue)) c.SetText(IDC_SUFFIX_EDIT, settings.AppendToDuplicates);
+  if (shows(kOnlyRenTSValue)) form.onlyTsPort = settings.OnlyRenTS;
+  if (shows(kDeleteDuplicatesValue)) form.deleteDuplicates = settings.DeleteDuplicates;
+  if (shows(kStripParensValue)) form.stripParens = settings.StripParens;
+  if (shows(kAppendToDuplicatesValue)) form.suffix = settings.AppendToDuplicates;
   if (shows(kDoNotRenListValue)) {
-    for (const std::wstring& driver : settings.DoNotRenList) SetDriverEntry(ports, driver, true);
+    for (const std::wstring& driver : settings.DoNotRenList) SetDriverEntry(form, driver, true);
   }
-  if (shows(kNamingFormatListValue)) MergeNamingFormatList(c, settings.NamingFormatList);
-  if (shows(kNamingFormatValue)) SelectNamingFormat(c, settings.NamingFormat);
-  if (shows(kOnlyUseRegexValue)) c.SetChecked(IDC_USE_REGEX, settings.OnlyUseRegex);
-  if (shows(kRenameRegexValue)) c.SetText(IDC_REGEX_EDIT, settings.RenameRegex);
+  if (shows(kNamingFormatListValue)) MergeNamingFormatList(form, settings.NamingFormatList);
+  if (shows(kNamingFormatValue)) SelectNamingFormat(form, settings.NamingFormat);
+  if (shows(kOnlyUseRegexValue)) form.useRegex = settings.OnlyUseRegex;
+  if (shows(kRenameRegexValue)) form.regex = settings.RenameRegex;
 
   const uint32_t policy = settings.PolicyValues();
-  c.Enable(IDC_SUFFIX_EDIT,
-           !settings.FromPolicy(kAppendToDuplicatesValue) && c.IsChecked(IDC_APPEND_DUPLICATES));
-  c.Enable(IDC_REGEX_EDIT, !settings.FromPolicy(kRenameRegexValue) && c.IsChecked(IDC_USE_REGEX));
+  SetEnabled(form, IDC_SUFFIX_EDIT,
+             !settings.FromPolicy(kAppendToDuplicatesValue) && !form.deleteDuplicates);
+  SetEnabled(form, IDC_REGEX_EDIT, !settings.FromPolicy(kRenameRegexValue) && form.useRegex);
   if (!policy) return;
   for (const auto& [id, edits] : kControlValues)
-    if (policy & edits) c.Enable(id, false);
-  c.SetText(IDC_POLICY_NOTICE, kPolicyNotice);
+    if (policy & edits) SetEnabled(form, id, false);
+  form.policyNotice = kPolicyNotice;
+}
+
+void ResetFormToDefaults(ConfigPorts& ports, FormState& form, bool clearFirst) {
+  if (clearFirst) {
+    form.drivers.clear();
+    form.formats.clear();
+  }
+  form.deleteDuplicates = true;
+  form.onlyTsPort = true;
+  SetEnabled(form, IDC_SUFFIX_EDIT, false);
+  form.suffix.clear();
+  FillNamingFormatPresets(form);
+  SetEnabled(form, IDC_REGEX_EDIT, false);
+  form.useRegex = false;
+  form.stripParens = true;
+  // A list policy sets is shown as policy has it, with no Easy Print added.
+  PopulateDriverList(ports, form, clearFirst && !PolicySets(ports, kDoNotRenListValue));
 }
 
 void OnRestoreDefaults(ConfigPorts& ports) {
-  const int answer =
-      ports.controls.ShowMessageBox(L"Are you sure you want to restore to default settings?",
-                                    L"Restore Defaults?", dialog_value::kMbYesNo);
-  if (answer != dialog_value::kIdYes) return;
-  ResetFormToDefaults(ports, true);
+  if (!ports.view.Confirm(L"Are you sure you want to restore to default settings?",
+                          L"Restore Defaults?"))
+    return;
+  FormState form = ports.view.Read();
+  ResetFormToDefaults(ports, form, true);
   // What policy sets is not the form's to reset.
   if (const Settings* settings = GetFormSettings(ports); settings && settings->PolicyValues())
-    ShowSettings(ports, *settings, settings->PolicyValues());
+    ShowSettings(form, *settings, settings->PolicyValues());
+  ports.view.Write(form);
 }
 
 }  // namespace
@@ -102,59 +126,32 @@ Settings* GetFormSettings(ConfigPorts& ports) {
 void ResetFormSettingsForTesting() { Instance().reset(); }
 
 void OpenForm(ConfigPorts& ports) {
-  SetUpDriverListColumn(ports);
-  ResetFormToDefaults(ports, false);
-  FillFormFromSettings(ports);
+  FormState form = ports.view.Read();
+  ResetFormToDefaults(ports, form, false);
+  if (const Settings* settings = GetFormSettings(ports)) ShowSettings(form, *settings, ~0u);
+  ports.view.Write(form);
   RefreshServiceStatus(ports);
-}
-
-void ResetFormToDefaults(ConfigPorts& ports, bool clearFirst) {
-  DialogControls& c = ports.controls;
-  if (clearFirst) {
-    c.ListDeleteAllItems(IDC_DRIVER_LIST);
-    c.ComboResetContent(IDC_FORMAT_BOX);
-  }
-  c.SetChecked(IDC_DELETE_DUPLICATES, true);
-  c.SetChecked(IDC_APPEND_DUPLICATES, false);
-  c.SetChecked(IDC_ONLY_TS_PORT, true);
-  c.Enable(IDC_SUFFIX_EDIT, false);
-  c.SetText(IDC_SUFFIX_EDIT, L"");
-  FillNamingFormatPresets(c);
-  c.Enable(IDC_REGEX_EDIT, false);
-  c.SetChecked(IDC_USE_REGEX, false);
-  c.SetChecked(IDC_STRIP_PARENS, true);
-  // A list policy sets is shown as policy has it, with no Easy Print added.
-  PopulateDriverList(ports, clearFirst && !PolicySets(ports, kDoNotRenListValue));
-}
-
-void FillFormFromSettings(ConfigPorts& ports) {
-  const Settings* settings = GetFormSettings(ports);
-  if (!settings) return;
-  ShowSettings(ports, *settings, ~0u);
 }
 
 void ApplyChanges(ConfigPorts& ports) {
   Settings* settings = GetFormSettings(ports);
   if (!settings) return;
-  DialogControls& c = ports.controls;
+  const FormState form = ports.view.Read();
   // A field policy sets keeps the policy's value (Save skips it too).
   auto take = [settings](const SettingValue& value, auto& field, auto read) {
     if (!settings->FromPolicy(value)) field = read();
   };
   // Disabled edits are read too: their texts stay stored for when the
   // option is chosen again.
-  take(kNamingFormatValue, settings->NamingFormat, [&] { return ReadNamingFormat(c); });
-  take(kAppendToDuplicatesValue, settings->AppendToDuplicates,
-       [&] { return c.GetText(IDC_SUFFIX_EDIT, kTextCapacity); });
-  take(kOnlyRenTSValue, settings->OnlyRenTS, [&] { return c.IsChecked(IDC_ONLY_TS_PORT); });
-  take(kDeleteDuplicatesValue, settings->DeleteDuplicates,
-       [&] { return c.IsChecked(IDC_DELETE_DUPLICATES); });
-  take(kStripParensValue, settings->StripParens, [&] { return c.IsChecked(IDC_STRIP_PARENS); });
-  take(kOnlyUseRegexValue, settings->OnlyUseRegex, [&] { return c.IsChecked(IDC_USE_REGEX); });
-  take(kRenameRegexValue, settings->RenameRegex,
-       [&] { return c.GetText(IDC_REGEX_EDIT, kTextCapacity); });
+  take(kNamingFormatValue, settings->NamingFormat, [&] { return Cut(form.format); });
+  take(kAppendToDuplicatesValue, settings->AppendToDuplicates, [&] { return Cut(form.suffix); });
+  take(kOnlyRenTSValue, settings->OnlyRenTS, [&] { return form.onlyTsPort; });
+  take(kDeleteDuplicatesValue, settings->DeleteDuplicates, [&] { return form.deleteDuplicates; });
+  take(kStripParensValue, settings->StripParens, [&] { return form.stripParens; });
+  take(kOnlyUseRegexValue, settings->OnlyUseRegex, [&] { return form.useRegex; });
+  take(kRenameRegexValue, settings->RenameRegex, [&] { return Cut(form.regex); });
   take(kNamingFormatListValue, settings->NamingFormatList, [&] {
-    std::vector<std::wstring> formats = ReadNamingFormatList(c);
+    std::vector<std::wstring> formats = form.formats;
     // The box shows the policy's format; it joins the stored list only if
     // it was there already.
     const std::wstring& format = settings->NamingFormat;
@@ -164,7 +161,7 @@ void ApplyChanges(ConfigPorts& ports) {
       std::erase_if(formats, same);
     return formats;
   });
-  take(kDoNotRenListValue, settings->DoNotRenList, [&] { return ReadCheckedDrivers(c); });
+  take(kDoNotRenListValue, settings->DoNotRenList, [&] { return CheckedDrivers(form); });
   settings->Save();
   // Every value is saved before the reload request, so the service reads a
   // complete set.
@@ -174,32 +171,33 @@ void ApplyChanges(ConfigPorts& ports) {
 }
 
 bool OnFormCommand(ConfigPorts& ports, int id) {
-  DialogControls& c = ports.controls;
   switch (id) {
-    case IDC_ADD_FORMAT:
-      AddNamingFormat(ports);
-      return true;
-    case IDC_REMOVE_FORMAT:
-      RemoveNamingFormat(ports);
-      return true;
-    case IDC_DELETE_DUPLICATES:
-      c.Enable(IDC_SUFFIX_EDIT, false);
-      return true;
-    case IDC_APPEND_DUPLICATES:
-      c.Enable(IDC_SUFFIX_EDIT, !PolicySets(ports, kAppendToDuplicatesValue));
-      return true;
     case IDC_APPLY_CHANGES:
       ApplyChanges(ports);
       return true;
     case IDC_RESTORE_DEFAULTS:
       OnRestoreDefaults(ports);
       return true;
+    case IDC_ADD_FORMAT:
+    case IDC_REMOVE_FORMAT:
+    case IDC_DELETE_DUPLICATES:
+    case IDC_APPEND_DUPLICATES:
     case IDC_USE_REGEX:
-      c.Enable(IDC_REGEX_EDIT, c.IsChecked(IDC_USE_REGEX) && !PolicySets(ports, kRenameRegexValue));
-      return true;
+      break;
     default:
       return false;
   }
+  FormState form = ports.view.Read();
+  if (id == IDC_ADD_FORMAT) AddNamingFormat(form);
+  if (id == IDC_REMOVE_FORMAT) RemoveNamingFormat(form);
+  // The radios have changed their checks before the dialog hears of them.
+  if (id == IDC_DELETE_DUPLICATES) SetEnabled(form, IDC_SUFFIX_EDIT, false);
+  if (id == IDC_APPEND_DUPLICATES)
+    SetEnabled(form, IDC_SUFFIX_EDIT, !PolicySets(ports, kAppendToDuplicatesValue));
+  if (id == IDC_USE_REGEX)
+    SetEnabled(form, IDC_REGEX_EDIT, form.useRegex && !PolicySets(ports, kRenameRegexValue));
+  ports.view.Write(form);
+  return true;
 }
 
 }  // namespace vantrel

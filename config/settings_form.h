@@ -15,11 +15,10 @@ Settings* GetFormSettings(ConfigPorts& ports);
 // Tests only: frees the record so the next GetFormSettings loads a new one.
 void ResetFormSettingsForTesting();
 
-// The dialog's start-up: the driver list's column, the defaults, then the
-// stored settings over them, and the status line.
+// The dialog's start-up: the defaults, then the stored settings over them,
+// and the status line.
 void OpenForm(ConfigPorts& ports);
-void ResetFormToDefaults(ConfigPorts& ports, bool clearFirst);
-void FillFormFromSettings(ConfigPorts& ports);
+// Takes the form into the record, saves it and has the service reload it.
 void ApplyChanges(ConfigPorts& ports);
 
 // WM_COMMAND from the control `id` (a click, Enter or Esc alike); false when

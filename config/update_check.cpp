@@ -106,12 +106,12 @@ void CheckForUpdate(ConfigPorts& ports) {
   // answer.
   const std::string version = FetchCurrentVersion(ports);
   if (version.empty() || !IsNewVersion(ports.versionInfo, version)) return;
-  const int answer = ports.controls.ShowMessageBox(
-      L"There is a new version available.\r\nWould you like to download and install this now?",
-      L"New Vantrel version available!", dialog_value::kMbYesNo);
-  if (answer != dialog_value::kIdYes) return;
-  ports.controls.OpenUrl(std::wstring(L"http://") + kVendorHost + L"/products/vantrel/3/");
-  ports.controls.EndDialog(0);
+  if (!ports.view.Confirm(
+          L"There is a new version available.\r\nWould you like to download and install this now?",
+          L"New Vantrel version available!"))
+    return;
+  ports.view.OpenPage(std::wstring(L"http://") + kVendorHost + L"/products/vantrel/3/");
+  ports.view.Close();
 }
 
 }  // namespace vantrel

@@ -11,13 +11,12 @@
 #include <memory>
 
 #include "config/dialog_ids.h"
-#include "config/driver_list.h"
 #include "config/service_client.h"
 #include "config/settings_form.h"
 #include "config/vendor_pages.h"
-#include "config/win32/dialog_controls_win32.h"
-#include "config/win32/scoped_handle_gdi.h"
+#include "config/win32/form_view_win32.h"
 #include "config/win32/resource_bitmap_wrapper.h"
+#include "config/win32/scoped_handle_gdi.h"
 #include "platform/win32/http_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/service_manager_win32.h"
@@ -72,8 +71,8 @@ struct Program {
   SystemTicks ticks;
   Win32Http http;
   Win32VersionInfo versionInfo;
-  DialogControlsWin32 controls;
-  ConfigPorts ports{controls, registry, wmi, serviceManager, ticks, http, versionInfo};
+  FormViewWin32 view;
+  ConfigPorts ports{view, registry, wmi, serviceManager, ticks, http, versionInfo};
   DialogResources resources;
 };
 
@@ -133,7 +132,7 @@ void SetUpButtonImages(HWND dialog, Program& program,
 }
 
 void InitDialog(HWND dialog, Program& program) {
-  program.controls.Attach(dialog);
+  program.view.Attach(dialog);
   SetWindowTextW(dialog, DialogCaption(program.versionInfo).c_str());
   SetUpIcons(dialog, program);
   SetUpHeadingFont(dialog, program);

@@ -19,70 +19,60 @@ namespace vantrel::testing {
 using Strings = std::vector<std::wstring>;
 
 // Defined once per backend.
-std::unique_ptr<DialogControls> OpenDialogControls(UserReplies& replies);
+std::unique_ptr<FormView> OpenFormView(UserReplies& replies);
 
 struct DialogHolder {
   UserReplies replies;
-  std::unique_ptr<DialogControls> dialogOwner = OpenDialogControls(replies);
-  DialogControls& dialog = *dialogOwner;
+  std::unique_ptr<FormView> viewOwner = OpenFormView(replies);
+  FormView& view = *viewOwner;
 };
 
 class ConfigTest : public ::testing::Test, protected DialogHolder, protected FakeConfigProgram {
  protected:
-  ConfigTest() : FakeConfigProgram(dialog) { ResetFormSettingsForTesting(); }
+  ConfigTest() : FakeConfigProgram(view) { ResetFormSettingsForTesting(); }
   ~ConfigTest() override { ResetFormSettingsForTesting(); }
 
   // What the registry holds now, read as the service would.
   Settings Stored() { return Settings(registry); }
-  void StoreList(const wchar_t* name, const Strings& list) {
-    registry.SetRaw(RegistryRoot::kLocalMachine, kSettingsKeyPath, name, reg_type::kMultiSz,
-                    EncodeMultiSz(list));
-  }
-
-  // The in-memory dialog's own state, for the cases only it can stage.
-  FakeDialog& fake() { return static_cast<FakeDialog&>(dialog); }
 
   void OpenDialog() { OpenForm(ports); }
+  // The person's edit of the form, as the controls would take it.
+  template <typename Change>
+  void Edit(Change change) {
+    FormState form = view.Read();
+    change(form);
+    view.Write(form);
+  }
   // A person's click: an auto check box toggles and an auto radio button
   // takes the choice before the dialog hears of it.
   void Click(int id) {
-    if (id == IDC_DELETE_DUPLICATES || id == IDC_APPEND_DUPLICATES) {
-      dialog.SetChecked(IDC_DELETE_DUPLICATES, id == IDC_DELETE_DUPLICATES);
-      dialog.SetChecked(IDC_APPEND_DUPLICATES, id == IDC_APPEND_DUPLICATES);
-    } else if (id == IDC_ONLY_TS_PORT || id == IDC_USE_REGEX || id == IDC_STRIP_PARENS) {
-      dialog.SetChecked(id, !dialog.IsChecked(id));
-    }
+    Edit([id](FormState& f) {
+      if (id == IDC_DELETE_DUPLICATES || id == IDC_APPEND_DUPLICATES)
+        f.deleteDuplicates = id == IDC_DELETE_DUPLICATES;
+      if (id == IDC_ONLY_TS_PORT) f.onlyTsPort = !f.onlyTsPort;
+      if (id == IDC_USE_REGEX) f.useRegex = !f.useRegex;
+      if (id == IDC_STRIP_PARENS) f.stripParens = !f.stripParens;
+    });
     OnFormCommand(ports, id);
   }
   // The check boxes, radios and edits in one line: 1/0 for check states,
   // edits quoted, "-" before a disabled one.
   std::wstring Form() {
-    auto check = [this](int id) {
-      return std::wstring(dialog.IsEnabled(id) ? L"" : L"-") +
-             (dialog.IsChecked(id) ? L"1 " : L"0 ");
-    };
-    auto edit = [this](int id) { return (dialog.IsEnabled(id) ? L"'" : L"-'") + Text(id) + L"' "; };
-    return L"ts " + check(IDC_ONLY_TS_PORT) + L"del " + check(IDC_DELETE_DUPLICATES) + L"app " +
-           check(IDC_APPEND_DUPLICATES) + edit(IDC_SUFFIX_EDIT) + L"strip " +
-           check(IDC_STRIP_PARENS) + L"regex " + check(IDC_USE_REGEX) + edit(IDC_REGEX_EDIT);
-  }
-  std::wstring Text(int id) { return dialog.GetText(id, 4096); }
-  Strings Formats() {
-    Strings items;
-    for (int i = 0; i < dialog.ComboGetCount(IDC_FORMAT_BOX); ++i)
-      items.push_back(dialog.ComboGetLbText(IDC_FORMAT_BOX, i));
-    return items;
+    const FormState f = view.Read();
+    auto off = [&f](int id) { return f.disabled.count(id) ? L"-" : L""; };
+    auto check = [&](int id, bool on) { return off(id) + std::wstring(on ? L"1 " : L"0 "); };
+    auto edit = [&](int id, const std::wstring& text) { return off(id) + (L"'" + text + L"' "); };
+    return L"ts " + check(IDC_ONLY_TS_PORT, f.onlyTsPort) + L"del " +
+           check(IDC_DELETE_DUPLICATES, f.deleteDuplicates) + L"app " +
+           check(IDC_APPEND_DUPLICATES, !f.deleteDuplicates) + edit(IDC_SUFFIX_EDIT, f.suffix) +
+           L"strip " + check(IDC_STRIP_PARENS, f.stripParens) + L"regex " +
+           check(IDC_USE_REGEX, f.useRegex) + edit(IDC_REGEX_EDIT, f.regex);
   }
   // Entries as "name", checked ones as "[x] name".
   Strings Drivers() {
     Strings entries;
-    for (int i = 0; i < dialog.ListGetItemCount(IDC_DRIVER_LIST); ++i) {
-      std::wstring text;
-      uint32_t state = 0;
-      dialog.ListGetItem(IDC_DRIVER_LIST, i, 4096, dialog_value::kLvisStateImageMask, &text,
-                         &state);
-      entries.push_back((state & dialog_value::kStateImageChecked) ? L"[x] " + text : text);
-    }
+    for (const DriverEntry& e : view.Read().drivers)
+      entries.push_back(e.checked ? L"[x] " + e.name : e.name);
     return entries;
   }
 };

@@ -11,17 +11,24 @@ namespace {
 
 const Strings kPresets(kNamingFormatPresets.begin(), kNamingFormatPresets.end());
 
+// The installed printers' drivers are listed once each (whatever their
+// case) in WMI's order, then the Easy Print drivers.
 TEST_F(ConfigTest, FirstStartShowsTheRecordDefaultsNotTheRestoreDefaults) {
+  for (int i = 0; i < 23; ++i) wmi.AddPrinter(L"P" + std::to_wstring(i), L"Shared Driver");
+  wmi.AddPrinter(L"Q1", L"shared driver");
+  wmi.AddPrinter(L"Q2", L"Remote Desktop Easy Print");
   OpenDialog();
 
   EXPECT_EQ(Form(), L"ts 0 del 0 app 1 '' strip 1 regex 0 -'in [Ss]ession [0-9]+' ");
   // Nothing stored: the first preset stands in for the empty format.
-  EXPECT_EQ(Formats(), kPresets);
-  EXPECT_EQ(Text(IDC_FORMAT_BOX), kPresets[0]);
-  EXPECT_EQ(Drivers(), (Strings{kTsEasyPrintDriver, kRdEasyPrintDriver}));
-  EXPECT_EQ(Text(IDC_STATUS_BAR), L"Service Status: Stopped");
+  EXPECT_EQ(view.Read().formats, kPresets);
+  EXPECT_EQ(view.Read().format, kPresets[0]);
+  EXPECT_EQ(Drivers(), (Strings{L"Shared Driver", kRdEasyPrintDriver, kTsEasyPrintDriver}));
+  EXPECT_EQ(view.Read().status, L"Service Status: Stopped");
 }
 
+// Stored drivers are checked, found whatever their case, and only checked
+// entries are stored back, in the list's spelling.
 TEST_F(ConfigTest, StoredSettingsAreShownAndRestoreDefaultsResetsTheFormOnlyOnYes) {
   Settings stored(registry);
   stored.NamingFormat = L"%USERNAME% at %clientname%";
@@ -33,6 +40,7 @@ TEST_F(ConfigTest, StoredSettingsAreShownAndRestoreDefaultsResetsTheFormOnlyOnYe
                              L"%username% at %CLIENTNAME%"};
   stored.DoNotRenList = {L"Retired Driver", L"remote desktop easy print"};
   stored.Save();
+  wmi.AddPrinter(L"Office", L"Remote Desktop Easy Print");
   OpenDialog();
 
   EXPECT_EQ(Form(), L"ts 0 del 0 app 1 ' (copy)' strip 0 regex 1 '^TS.*' ");
@@ -40,25 +48,29 @@ TEST_F(ConfigTest, StoredSettingsAreShownAndRestoreDefaultsResetsTheFormOnlyOnYe
   // what the selection shows.
   Strings formats = kPresets;
   formats.push_back(L"%username% at %clientname%");
-  EXPECT_EQ(Formats(), formats);
-  EXPECT_EQ(Text(IDC_FORMAT_BOX), L"%username% at %clientname%");
+  EXPECT_EQ(view.Read().formats, formats);
+  EXPECT_EQ(view.Read().format, L"%username% at %clientname%");
   EXPECT_EQ(Drivers(),
-            (Strings{kTsEasyPrintDriver, L"[x] Remote Desktop Easy Print", L"[x] Retired Driver"}));
+            (Strings{L"[x] Remote Desktop Easy Print", kTsEasyPrintDriver, L"[x] Retired Driver"}));
+  Edit([](FormState& f) { f.drivers[2].checked = false; });
+  ApplyChanges(ports);
+  EXPECT_EQ(Stored().DoNotRenList, (Strings{kRdEasyPrintDriver}));
+  Edit([](FormState& f) { f.drivers[2].checked = true; });
 
-  replies.answers = {dialog_value::kIdNo, dialog_value::kIdYes};
+  replies.answers = {false, true};
   Click(IDC_RESTORE_DEFAULTS);
   EXPECT_EQ(Form(), L"ts 0 del 0 app 1 ' (copy)' strip 0 regex 1 '^TS.*' ");
 
   Click(IDC_RESTORE_DEFAULTS);
   ASSERT_EQ(replies.boxes.size(), 2u);
   EXPECT_EQ(replies.boxes[1],
-            L"Restore Defaults?: Are you sure you want to restore to default settings?4");
+            L"Restore Defaults?: Are you sure you want to restore to default settings?");
   EXPECT_EQ(Form(), L"ts 1 del 1 app 0 -'' strip 1 regex 0 -'^TS.*' ");
-  EXPECT_EQ(Formats(), kPresets);
-  EXPECT_EQ(Text(IDC_FORMAT_BOX), kPresets[0]);
+  EXPECT_EQ(view.Read().formats, kPresets);
+  EXPECT_EQ(view.Read().format, kPresets[0]);
   EXPECT_EQ(Drivers(),
-            (Strings{L"[x] Terminal Services Easy Print", L"[x] Remote Desktop Easy Print"}));
-  EXPECT_EQ(Stored().NamingFormat, L"%USERNAME% at %clientname%");  // saved only by Apply
+            (Strings{L"[x] Remote Desktop Easy Print", L"[x] Terminal Services Easy Print"}));
+  EXPECT_EQ(Stored().DoNotRenList, (Strings{kRdEasyPrintDriver}));  // saved only by Apply
 }
 
 // What policy sets is shown locked, outlives Restore Defaults and is never
@@ -74,16 +86,18 @@ TEST_F(ConfigTest, PolicyValuesAreShownLockedAndNeverStored) {
   registry.SetString(kHklm, kPolicyKeyPath, L"NamingFormat", L"%username% by policy");
   OpenDialog();
   EXPECT_EQ(Form(), L"ts -1 del 0 app 1 '' strip 1 regex 0 -'^policy' ");
-  EXPECT_EQ(Text(IDC_POLICY_NOTICE), L"Some settings are managed by your organisation.");
-  EXPECT_EQ(std::vector<bool>({dialog.IsEnabled(IDC_FORMAT_BOX), dialog.IsEnabled(IDC_ADD_FORMAT),
-                               dialog.IsEnabled(IDC_DRIVER_LIST)}),
-            std::vector<bool>({false, false, true}));
+  EXPECT_EQ(view.Read().policyNotice, L"Some settings are managed by your organisation.");
+  const std::set<int> disabled = view.Read().disabled;
+  EXPECT_EQ(
+      std::vector<bool>({disabled.count(IDC_FORMAT_BOX) > 0, disabled.count(IDC_ADD_FORMAT) > 0,
+                         disabled.count(IDC_DRIVER_LIST) > 0}),
+      std::vector<bool>({true, true, false}));
 
-  replies.answers = {dialog_value::kIdYes};
+  replies.answers = {true};
   Click(IDC_RESTORE_DEFAULTS);
   Click(IDC_USE_REGEX);  // its edit stays policy's
   EXPECT_EQ(Form(), L"ts -1 del 1 app 0 -'' strip 1 regex 1 -'^policy' ");
-  EXPECT_EQ(Text(IDC_FORMAT_BOX), L"%username% by policy");
+  EXPECT_EQ(view.Read().format, L"%username% by policy");
   Click(IDC_APPLY_CHANGES);
 
   auto storedValue = [&](const wchar_t* name) {
@@ -102,17 +116,18 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
   const std::wstring format = L"%username% " + std::wstring(1500, L'f');
   const std::wstring suffix = L" - " + std::wstring(1500, L's');
   const std::wstring regex = L"session " + std::wstring(1500, L'r');
+  const std::wstring driver = L"driver " + std::wstring(1500, L'd');
   OpenDialog();
-  dialog.SetText(IDC_FORMAT_BOX, format);  // typed, not added
+  Edit([&](FormState& f) { f.format = format; });  // typed, not added
   Click(IDC_APPEND_DUPLICATES);
-  dialog.SetText(IDC_SUFFIX_EDIT, suffix);
+  Edit([&](FormState& f) { f.suffix = suffix; });
   Click(IDC_DELETE_DUPLICATES);
   Click(IDC_ONLY_TS_PORT);
   Click(IDC_STRIP_PARENS);
   Click(IDC_USE_REGEX);
-  dialog.SetText(IDC_REGEX_EDIT, regex);
+  Edit([&](FormState& f) { f.regex = regex; });
   Click(IDC_USE_REGEX);
-  SetDriverEntry(ports, kRdEasyPrintDriver, true);
+  Edit([&](FormState& f) { SetDriverEntry(f, driver, true); });
   EXPECT_EQ(Form(), L"ts 1 del 1 app 0 -'" + suffix + L"' strip 0 regex 0 -'" + regex + L"' ");
 
   Click(IDC_APPLY_CHANGES);
@@ -125,7 +140,7 @@ TEST_F(ConfigTest, ApplyStoresAllNineValuesFromTheControls) {
                                stored.StripParens}),
             std::vector<bool>({true, true, false, false}));
   EXPECT_EQ(stored.NamingFormatList, kPresets);
-  EXPECT_EQ(stored.DoNotRenList, (Strings{kRdEasyPrintDriver}));
+  EXPECT_EQ(stored.DoNotRenList, (Strings{driver.substr(0, 1023)}));
 }
 
 // The green + appends a typed text the box does not hold in any case (a
@@ -153,13 +168,34 @@ TEST_F(ConfigTest, FormatButtonsAddOnlyNewTextsAndRemoveTheSelection) {
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
-    dialog.ComboResetContent(IDC_FORMAT_BOX);
-    for (const std::wstring& item : c.before) dialog.ComboAddString(IDC_FORMAT_BOX, item);
-    dialog.ComboSetCurSel(IDC_FORMAT_BOX, c.selected);
-    if (c.button == IDC_ADD_FORMAT) dialog.SetText(IDC_FORMAT_BOX, c.typed);
+    Edit([&](FormState& f) {
+      f.formats = c.before;
+      f.selectedFormat = c.selected;
+      f.format = c.button == IDC_ADD_FORMAT ? c.typed : c.selected < 0 ? L"" : c.before[c.selected];
+    });
     Click(c.button);
-    EXPECT_EQ(Formats(), c.after) << i;
-    EXPECT_EQ(dialog.ComboGetCurSel(IDC_FORMAT_BOX), c.selectedAfter) << i;
+    EXPECT_EQ(view.Read().formats, c.after) << i;
+    EXPECT_EQ(view.Read().selectedFormat, c.selectedAfter) << i;
+  }
+}
+
+// Whatever part of WMI fails, the Easy Print drivers are listed, checked
+// when Restore Defaults asks for it, so that a following Apply still
+// excludes them.
+TEST_F(ConfigTest, EasyPrintDriversAreListedWhenWmiFails) {
+  for (const char* call : {"Connect", "ListPrinters", "Next"}) {
+    wmi = FakeWmi();
+    wmi.AddPrinter(L"P1", L"Unseen");
+    wmi.FailCall(call, 1, Status(hresult::kFail));
+    replies.answers = {true};
+
+    Click(IDC_RESTORE_DEFAULTS);
+    ApplyChanges(ports);
+
+    EXPECT_EQ(Drivers(),
+              (Strings{L"[x] Terminal Services Easy Print", L"[x] Remote Desktop Easy Print"}))
+        << call;
+    EXPECT_EQ(Stored().DoNotRenList, (Strings{kTsEasyPrintDriver, kRdEasyPrintDriver})) << call;
   }
 }
 
@@ -173,7 +209,7 @@ TEST_F(ConfigTest, StatusLineShowsNaWhenTheServiceCannotBeQueried) {
     scm.deniedServiceAccess = why == 2 ? scm_access::kGenericRead : 0;
     scm.queryFails = why == 3;
     EXPECT_EQ(RefreshServiceStatus(ports), -1) << why;
-    EXPECT_EQ(Text(IDC_STATUS_BAR), L"Service Status: N/A") << why;
+    EXPECT_EQ(view.Read().status, L"Service Status: N/A") << why;
     EXPECT_EQ(scm.openHandles, 0) << why;
   }
 }
@@ -215,14 +251,14 @@ TEST_F(ConfigTest, ApplySavesThenStartsAndWaitsWhenNeededThenAsksForAReload) {
     ticks.now = c.startTick;
     ticks.advancePerReading = c.advancePerReading;
     OpenDialog();
-    dialog.SetText(IDC_FORMAT_BOX, L"saved " + std::to_wstring(i));
+    Edit([i](FormState& f) { f.format = L"saved " + std::to_wstring(i); });
 
     Click(IDC_APPLY_CHANGES);
 
     EXPECT_EQ(Stored().NamingFormat, L"saved " + std::to_wstring(i));
     EXPECT_EQ(scm.startRequests, c.state != 4 && c.state != 0) << i;
     EXPECT_EQ(ticks.sleeps, std::vector<uint32_t>(c.sleeps, 500u)) << i;
-    EXPECT_EQ(Text(IDC_STATUS_BAR), std::wstring(L"Service Status: ") + c.status) << i;
+    EXPECT_EQ(view.Read().status, std::wstring(L"Service Status: ") + c.status) << i;
     EXPECT_EQ(scm.controlsSent, std::vector<uint32_t>(c.state != 0, 200)) << i;
     EXPECT_EQ(scm.openHandles, 0) << i;
   }

@@ -11,20 +11,19 @@
 
 namespace vantrel::testing {
 
-// The program's US-English ProductVersion; an empty one stands for a
-// program without one. (The real resource and its path are read under Wine.)
+// The program's US-English ProductVersion. (The real resource and its path
+// are read under Wine.)
 class FakeVersionInfo : public VersionInfo {
  public:
   Status QueryOwnStringValue(const std::wstring&, std::wstring* value) override {
-    *value = productVersion;
-    return productVersion.empty() ? Status(1813) : Status::Ok();  // RESOURCE_TYPE_NOT_FOUND
+    *value = L"3.1.0.0";
+    return Status::Ok();
   }
-  std::wstring productVersion = L"3.1.0.0";
 };
 
 struct FakeConfigProgram {
-  explicit FakeConfigProgram(DialogControls& dialog)
-      : ports{dialog, registry, wmi, scm, ticks, http, versionInfo} {}
+  explicit FakeConfigProgram(FormView& view)
+      : ports{view, registry, wmi, scm, ticks, http, versionInfo} {}
 
   FakeRegistry registry;
   FakeWmi wmi;

@@ -1,161 +1,55 @@
-// An in-memory dialog 101 that answers DialogControls as the real controls
-// do: texts cut to the caller's buffer, a combo box with its edit field and
-// case-insensitive exact search, and a check-box list view. What reaches the
-// person (message boxes, pages, EndDialog) goes to a UserReplies script.
+// The settings form as a plain record, and the person at the dialog, whose
+// answers come from a UserReplies script.
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
 #include <deque>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "config/dialog_controls.h"
-#include "platform/text.h"
+#include "config/form_view.h"
 
 namespace vantrel::testing {
 
-// The person at the dialog: answers message boxes in order (IDNO when none
-// is left) and records the boxes (as "caption: text" and the type), the
-// pages opened and EndDialog.
+// Answers questions in order (No when none is left) and records them (as
+// "caption: text"), the pages opened and how often the dialog was closed.
 struct UserReplies {
-  int Answer(const std::wstring& text, const std::wstring& caption, uint32_t type) {
-    boxes.push_back(caption + L": " + text + std::to_wstring(type));
-    if (answers.empty()) return dialog_value::kIdNo;
-    const int answer = answers.front();
+  bool Answer(const std::wstring& text, const std::wstring& caption) {
+    boxes.push_back(caption + L": " + text);
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
     answers.pop_front();
-    return answer;
+    return yes;
   }
-  std::deque<int> answers;
+  std::deque<bool> answers;
   std::vector<std::wstring> boxes;
   std::vector<std::wstring> openedUrls;
-  std::vector<intptr_t> endDialogResults;
+  int closes = 0;
 };
 
 // The calls that reach the person, answered from a UserReplies script, over
-// any dialog.
-template <typename Controls>
-class ScriptedPerson : public Controls {
+// any form.
+template <typename View>
+class ScriptedPerson : public View {
  public:
   explicit ScriptedPerson(UserReplies& replies) : replies_(replies) {}
-  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
-                     uint32_t type) override {
-    return replies_.Answer(text, caption, type);
+  bool Confirm(const std::wstring& text, const std::wstring& caption) override {
+    return replies_.Answer(text, caption);
   }
-  void OpenUrl(const std::wstring& url) override { replies_.openedUrls.push_back(url); }
-  void EndDialog(intptr_t result) override { replies_.endDialogResults.push_back(result); }
+  void OpenPage(const std::wstring& url) override { replies_.openedUrls.push_back(url); }
+  void Close() override { ++replies_.closes; }
 
  private:
   UserReplies& replies_;
 };
 
-class FakeDialog : public ScriptedPerson<DialogControls> {
+class FakeDialog : public ScriptedPerson<FormView> {
  public:
   using ScriptedPerson::ScriptedPerson;
+  FormState Read() override { return state; }
+  void Write(const FormState& written) override { state = written; }
+  void ShowStatus(const std::wstring& text) override { state.status = text; }
 
-  struct Item {
-    std::wstring text;
-    uint32_t state = 0;  // a list view entry's
-  };
-  struct Control {
-    bool checked = false;
-    bool enabled = true;
-    std::wstring text;        // a combo box's edit field
-    std::vector<Item> items;  // a combo box's entries
-    int curSel = -1;
-  };
-  // The maps create a control on first use.
-  std::map<int, Control> controls;
-  std::map<int, std::vector<Item>> lists;
-  bool refuseComboAdds = false;  // CB_ADDSTRING answers CB_ERRSPACE
-
-  bool IsChecked(int id) override { return controls[id].checked; }
-  void SetChecked(int id, bool checked) override { controls[id].checked = checked; }
-  void Enable(int id, bool enable) override { controls[id].enabled = enable; }
-  bool IsEnabled(int id) override { return controls[id].enabled; }
-  std::wstring GetText(int id, int capacity) override { return Cut(controls[id].text, capacity); }
-  void SetText(int id, const std::wstring& text) override { controls[id].text = text; }
-  int GetTextLength(int id) override { return static_cast<int>(controls[id].text.size()); }
-  std::wstring ReadText(int id, int capacity) override { return GetText(id, capacity); }
-
-  int ComboAddString(int id, const std::wstring& text) override {
-    if (refuseComboAdds) return dialog_value::kCbErrSpace;
-    controls[id].items.push_back(Item{text});
-    return static_cast<int>(controls[id].items.size() - 1);
-  }
-  void ComboResetContent(int id) override { controls[id] = Control(); }
-  // The form always searches the whole box, from the start.
-  int ComboFindStringExact(int id, int, const std::wstring& text) override {
-    return Find(controls[id].items, text);
-  }
-  // A valid index selects the entry and copies it into the edit field; -1 or
-  // an index out of range clears both and answers CB_ERR.
-  int ComboSetCurSel(int id, int index) override {
-    Control& combo = controls[id];
-    const bool valid = InRange(combo.items, index);
-    combo.curSel = valid ? index : -1;
-    combo.text = valid ? combo.items[index].text : L"";
-    return valid ? index : dialog_value::kCbErr;
-  }
-  int ComboGetCurSel(int id) override { return controls[id].curSel; }
-  int ComboDeleteString(int id, int index) override {
-    Control& combo = controls[id];
-    if (!InRange(combo.items, index)) return dialog_value::kCbErr;
-    combo.items.erase(combo.items.begin() + index);
-    combo.curSel = combo.curSel == index ? -1 : combo.curSel - (combo.curSel > index);
-    return static_cast<int>(combo.items.size());
-  }
-  int ComboGetCount(int id) override { return static_cast<int>(controls[id].items.size()); }
-  int ComboGetLbTextLen(int id, int index) override {
-    return InRange(controls[id].items, index) ? static_cast<int>(ComboGetLbText(id, index).size())
-                                              : dialog_value::kCbErr;
-  }
-  std::wstring ComboGetLbText(int id, int index) override {
-    return InRange(controls[id].items, index) ? controls[id].items[index].text : std::wstring();
-  }
-
-  void ListSetExtendedStyle(int, uint32_t, uint32_t) override {}
-  bool ListInsertFullWidthColumn(int) override { return true; }
-  void ListDeleteAllItems(int id) override { lists[id].clear(); }
-  int ListFindItem(int id, int, const std::wstring& text) override { return Find(lists[id], text); }
-  int ListInsertItem(int id, int index, const std::wstring& text) override {
-    std::vector<Item>& items = lists[id];
-    const size_t at = std::min(static_cast<size_t>(index), items.size());
-    items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), Item{text, 0});
-    return static_cast<int>(at);
-  }
-  bool ListSetItemState(int id, int index, uint32_t state, uint32_t mask) override {
-    if (!InRange(lists[id], index)) return false;
-    uint32_t& current = lists[id][index].state;
-    current = (current & ~mask) | (state & mask);
-    return true;
-  }
-  int ListGetItemCount(int id) override { return static_cast<int>(lists[id].size()); }
-  bool ListGetItem(int id, int index, int capacity, uint32_t stateMask, std::wstring* text,
-                   uint32_t* state) override {
-    if (!InRange(lists[id], index)) return false;
-    *text = Cut(lists[id][index].text, capacity);
-    *state = lists[id][index].state & stateMask;
-    return true;
-  }
-
- private:
-  // What a buffer of `capacity` units receives: at most capacity - 1
-  // characters and the terminator.
-  static std::wstring Cut(const std::wstring& text, int capacity) {
-    return capacity <= 0 ? std::wstring() : text.substr(0, static_cast<size_t>(capacity - 1));
-  }
-  static bool InRange(const std::vector<Item>& items, int index) {
-    return index >= 0 && static_cast<size_t>(index) < items.size();
-  }
-  // The first entry whose text equals `text` whatever its case; -1 (CB_ERR)
-  // when none does.
-  static int Find(const std::vector<Item>& items, const std::wstring& text) {
-    for (size_t i = 0; i < items.size(); ++i)
-      if (EqualsIgnoringAsciiCase(items[i].text, text)) return static_cast<int>(i);
-    return -1;
-  }
+  FormState state;
 };
 
 }  // namespace vantrel::testing

@@ -1,4 +1,4 @@
-// A scripted WinHTTP: one reply (status code and body pieces), one port call
+// A scripted WinHTTP: one 200 reply (its body in pieces), one port call
 // that fails, and a count of the handles still open.
 #pragma once
 
@@ -16,7 +16,6 @@ class FakeHttp : public Http {
     return Call([&] { *session = std::make_unique<Handle>(*this); });
   }
 
-  uint32_t status = 200;
   // Each piece is what one availability query reports; a read takes at most
   // the rest of the current piece.
   std::vector<std::string> pieces;
@@ -56,7 +55,7 @@ class FakeHttp : public Http {
       return http_.Call([] {});
     }
     Status QueryStatusCode(uint32_t* status) override {
-      return http_.Call([&] { *status = http_.status; });
+      return http_.Call([&] { *status = 200; });
     }
     Status QueryDataAvailable(uint32_t* bytes) override {
       return http_.Call([&] { *bytes = static_cast<uint32_t>(Rest().size()); });

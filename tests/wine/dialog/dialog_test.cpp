@@ -1,7 +1,6 @@
 // "Vantrel Configuration.exe" under Wine, driven from this second process
-// through its real controls, by window messages: what only the real program
-// shows (its caption with the resource's version, the button images, the
-// status line), and, run by tests/wine/e2e/config.sh, its status line and
+// through its real controls, by window messages; run by
+// tests/wine/e2e/config.sh: its caption, button images and status line, and
 // Apply against a registered service, and the live dialog held open for
 // scripts/config-screenshot.sh. The form itself is tested in-process over the
 // same template (the tests of tests/config linked into this program).
@@ -91,14 +90,6 @@ class DialogTest : public ::testing::Test {
   HWND window_ = nullptr;
 };
 
-TEST_F(DialogTest, TheProgramShowsItsVersionButtonImagesAndStatus) {
-  ASSERT_TRUE(Open());  // found by its caption
-  for (int id : {IDC_ADD_FORMAT, IDC_REMOVE_FORMAT, IDC_APPLY_CHANGES})
-    EXPECT_NE(Send(GetDlgItem(window_, id), BM_GETIMAGE, IMAGE_BITMAP), 0) << "no image on " << id;
-  EXPECT_EQ(Text(IDC_STATUS_BAR), L"Service Status: N/A");
-  EXPECT_EQ(Close(), 0u);
-}
-
 // With the service registered: the end-to-end suite registers it, puts it
 // into a state and runs these by name (hence disabled in plain runs).
 
@@ -108,8 +99,11 @@ std::wstring ExpectedStatus() {
   return L"Service Status: " + std::wstring(word, word ? word + strlen(word) : word);
 }
 
+// Found by its caption, which carries the resource's version.
 TEST_F(DialogTest, DISABLED_ServiceStatusLineShowsTheState) {
   ASSERT_TRUE(Open());
+  for (int id : {IDC_ADD_FORMAT, IDC_REMOVE_FORMAT, IDC_APPLY_CHANGES})
+    EXPECT_NE(Send(GetDlgItem(window_, id), BM_GETIMAGE, IMAGE_BITMAP), 0) << "no image on " << id;
   EXPECT_TRUE(WaitForStatus(ExpectedStatus(), 3000)) << "status line: " << Text(IDC_STATUS_BAR);
   EXPECT_EQ(Close(), 0u);
 }

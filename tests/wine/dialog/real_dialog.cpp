@@ -8,7 +8,7 @@
 #include <commctrl.h>
 // clang-format on
 
-#include "config/win32/dialog_controls_win32.h"
+#include "config/win32/form_view_win32.h"
 #include "tests/config/config_fixture.h"
 
 namespace vantrel::testing {
@@ -19,7 +19,7 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG;
 }
 
-class RealDialog : public ScriptedPerson<DialogControlsWin32> {
+class RealDialog : public ScriptedPerson<FormViewWin32> {
  public:
   explicit RealDialog(UserReplies& replies) : ScriptedPerson(replies) {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
@@ -38,7 +38,7 @@ class RealDialog : public ScriptedPerson<DialogControlsWin32> {
 
 }  // namespace
 
-std::unique_ptr<DialogControls> OpenDialogControls(UserReplies& replies) {
+std::unique_ptr<FormView> OpenFormView(UserReplies& replies) {
   return std::make_unique<RealDialog>(replies);
 }
 

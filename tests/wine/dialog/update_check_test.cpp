@@ -1,5 +1,5 @@
 // The update check over the real WinHTTP, against a loopback server, and
-// over the program's own version resource (3.1.0.0, from version.rc): only a
+// over the real version resource that this program compiles in: only a
 // whole 200 reply that names another version is offered. The offer's texts
 // and answers are checked natively.
 #include "config/update_check.h"
@@ -13,12 +13,9 @@
 #include <vector>
 
 #include "platform/win32/http_win32.h"
-#include "platform/win32/registry_win32.h"
-#include "platform/win32/service_manager_win32.h"
 #include "platform/win32/version_info_win32.h"
-#include "platform/win32/wmi_win32.h"
+#include "tests/fakes/fake_config_program.h"
 #include "tests/fakes/fake_dialog.h"
-#include "tests/fakes/fake_ticks.h"
 
 namespace vantrel::testing {
 namespace {
@@ -90,14 +87,12 @@ TEST(UpdateCheckOverWin32Test, OffersOnlyAnotherVersionFromAWhole200Reply) {
       {Slowly("3.1.0.0\r\n"), false},          {Slowly("3.2.0.0\r\n"), true},
   };
   UserReplies replies;
-  FakeDialog dialog(replies);
-  Win32Registry registry;
-  Win32Wmi wmi;
-  Win32ServiceManager serviceManager;
-  FakeTicks ticks;
+  FakeDialog view(replies);
+  FakeConfigProgram fakes(view);
   Win32Http http;
   Win32VersionInfo versionInfo;
-  ConfigPorts ports{dialog, registry, wmi, serviceManager, ticks, http, versionInfo, L"127.0.0.1"};
+  ConfigPorts ports{view,        fakes.registry, fakes.wmi,   fakes.scm,
+                    fakes.ticks, http,           versionInfo, L"127.0.0.1"};
   for (size_t i = 0; i < std::size(cases); ++i) {
     LoopbackServer server(cases[i].first);
     ASSERT_NE(server.port, 0) << "loopback server did not start";
