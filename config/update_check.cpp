@@ -110,7 +110,7 @@ void CheckForUpdate(ConfigPorts& ports) {
           L"There is a new version available.\r\nWould you like to download and install this now?",
           L"New Vantrel version available!"))
     return;
-  ports.view.OpenPage(std::wstring(L"http://") + kVendorHost + L"/products/vantrel/3/");
+  ports.view.OpenPage(VendorPageUrl(L"/products/vantrel/3/"));
   ports.view.Close();
 }
 

@@ -8,10 +8,10 @@ namespace vantrel {
 bool OnLinkClicked(ConfigPorts& ports, int id) {
   switch (id) {
     case IDC_LINK_CONTACT:
-      ports.view.OpenPage(std::wstring(L"http://") + kVendorHost + L"/contact.html");
+      ports.view.OpenPage(VendorPageUrl(L"/contact.html"));
       return true;
     case IDC_LINK_FAQ:
-      ports.view.OpenPage(std::wstring(L"http://") + kVendorHost + L"/products/vantrel/faq.html");
+      ports.view.OpenPage(VendorPageUrl(L"/products/vantrel/faq.html"));
       return true;
     case IDC_LINK_UPDATE:
       CheckForUpdate(ports);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace vantrel {
 
@@ -16,5 +17,10 @@ inline constexpr uint32_t kReloadSettingsControl = 200;
 inline constexpr size_t kTextCapacity = 1024;
 // Where the update check and the vendor's pages live.
 inline constexpr wchar_t kVendorHost[] = L"www.orlenk-technologies.com";
+
+// A page of the vendor's web site, `path` beginning with "/".
+inline std::wstring VendorPageUrl(const wchar_t* path) {
+  return std::wstring(L"http://") + kVendorHost + path;
+}
 
 }  // namespace vantrel
