@@ -1,3 +1,6 @@
+// The Terminal Services, accounts and Service Control Manager adapters
+// against Wine's, through the same test bodies the fakes pass natively, and
+// the settings-change broadcast.
 #include <gtest/gtest.h>
 #include <windows.h>
 // The header below builds on <windows.h>.
@@ -7,12 +10,31 @@
 #include <vector>
 
 #include "platform/win32/accounts_win32.h"
+#include "platform/win32/service_manager_win32.h"
 #include "platform/win32/terminal_services_win32.h"
 #include "tests/fakes/terminal_server_contract.h"
+#include "tests/service/service_manager_contract.h"
 #include "tests/wine/adapters/wine_test_support.h"
 
 namespace vantrel {
 namespace {
+
+TEST(Win32TerminalServicesTest, KeepsTheContract) {
+  Win32TerminalServices wts;
+  testing::CheckTerminalServicesContract(wts, WTS_CURRENT_SESSION, testing::CurrentUserName());
+}
+
+// Wine fails the client-name query without setting an error: the adapter
+// must report a failure, not the stale code left from before.
+TEST(Win32TerminalServicesTest, AFailureWithoutAnErrorCodeIsStillAFailure) {
+  if (!testing::RunningUnderWine()) GTEST_SKIP() << "Windows answers the client name";
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  std::wstring text = L"untouched";
+  EXPECT_EQ(Win32TerminalServices().QuerySessionInformation(WTS_CURRENT_SESSION,
+                                                            WtsInfoClass::kClientName, &text),
+            Status(win32_error::kAssertionFailure));
+  EXPECT_EQ(text, L"untouched");
+}
 
 TEST(Win32AccountsTest, KeepsTheContract) {
   // The session's own domain, as the engine asks for it.
@@ -54,6 +76,12 @@ TEST(Win32SettingChangeBroadcasterTest, ReachesTopLevelWindowsWithoutWaitingForT
   }
   ::DestroyWindow(window);
   EXPECT_EQ(areas, std::vector<std::wstring>{L"windows"});
+}
+
+// Wine's RPC service exists in every booted prefix.
+TEST(ServiceManagerContract, Win32ServiceManager) {
+  Win32ServiceManager scm;
+  testing::CheckServiceManagerContract(scm, L"RpcSs");
 }
 
 }  // namespace
