@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   http.status = static_cast<uint32_t>(std::strtoul(fields[0].c_str(), nullptr, 10));
   const std::string control = fields[1] + "   ";
   http.failAtCall = static_cast<uint8_t>(control[0]) - 1;
-  if (control[2] == 'y') replies.answers.push_back(dialog_value::kIdYes);
+  if (control[2] == 'y') replies.answers.push_back(true);
   http.pieces.assign(fields.begin() + 2, fields.end());
 
   CheckForUpdate(program.ports);

@@ -1,4 +1,4 @@
-// A scripted WinHTTP: one 200 reply (its body in pieces), one port call
+// A scripted WinHTTP: one reply (its status, its body in pieces), one port call
 // that fails, and a count of the handles still open.
 #pragma once
 
@@ -24,6 +24,7 @@ class FakeHttp : public Http {
   // QueryDataAvailable and ReadData in turn. Negative: none.
   int failAtCall = -1;
   int openHandles = 0;
+  uint32_t status = 200;  // the reply's status code
 
  private:
   // Counts the call and, unless it is the failing one, does `body`.
@@ -55,7 +56,7 @@ class FakeHttp : public Http {
       return http_.Call([] {});
     }
     Status QueryStatusCode(uint32_t* status) override {
-      return http_.Call([&] { *status = 200; });
+      return http_.Call([&] { *status = http_.status; });
     }
     Status QueryDataAvailable(uint32_t* bytes) override {
       return http_.Call([&] { *bytes = static_cast<uint32_t>(Rest().size()); });
