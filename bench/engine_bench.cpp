@@ -262,6 +262,9 @@ class ArrivalRun : public HostPlatform, public Clock {
       return run.notices_ ? Status::Ok() : Status(6);  // as Wine: ERROR_INVALID_HANDLE
     }
     Status RearmPrinterAdditions() override { return Status::Ok(); }
+    // The settings do not change during the run.
+    Status WatchSettingsKey(const std::wstring&) override { return Status::Ok(); }
+    Status RearmSettingsWatch(bool*) override { return Status::Ok(); }
     ArrivalRun& run;
   };
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/service_manager.h"
 #include "platform/status.h"
@@ -30,11 +31,12 @@ class TickTimer {
 };
 
 // The manual-reset event whose signal ends the run, with a second channel
-// through which the control thread hands the service thread work, and the
-// spooler's notice of added printers, all in the service thread's one wait.
+// through which the control thread hands the service thread work, the
+// spooler's notice of added printers and the registry's notices of changed
+// settings, all in the service thread's one wait.
 class StopEvent {
  public:
-  enum class WaitResult { kIoCompletion, kWoken, kPrinterAdded, kEnded, kFailed };
+  enum class WaitResult { kIoCompletion, kWoken, kPrinterAdded, kSettingsChanged, kEnded, kFailed };
   static constexpr uint32_t kInfinite = 0xFFFFFFFF;
 
   virtual ~StopEvent() = default;
@@ -56,6 +58,19 @@ class StopEvent {
   // addition. On failure the notice is closed, and only a new
   // WatchPrinterAdditions brings it back.
   virtual Status RearmPrinterAdditions() = 0;
+
+  // Service thread. Asks the registry to end a wait with kSettingsChanged
+  // when a value or a subkey of the key at `path` under HKEY_LOCAL_MACHINE
+  // changes. While that key does not exist its nearest existing parent is
+  // watched instead, so that creating it counts as a change. A Win32 error
+  // code when the key cannot be watched.
+  virtual Status WatchSettingsKey(const std::wstring& path) = 0;
+  // Service thread, after kSettingsChanged: arms the watch that ended the
+  // wait again (a registry notice fires once), on the key itself if it
+  // exists by now. `*aboutKey` is false when the notice came from the
+  // parent and the key is still missing: another key changed, not the
+  // settings. On failure that watch is dropped.
+  virtual Status RearmSettingsWatch(bool* aboutKey) = 0;
 };
 
 // SetServiceStatus on the handle the handler registration returned.

@@ -52,6 +52,11 @@ bool IsKnownControl(uint32_t control) {
 }
 }  // namespace
 
+uint64_t SettlingBurst::WaitMs(uint64_t nowMs) const {
+  const uint64_t due = std::min(lastMs + kBurstSettleMs, firstMs + kBurstMaxDelayMs);
+  return due > nowMs ? due - nowMs : 0;
+}
+
 int64_t FileTimeToUnixSeconds(uint32_t low, uint32_t high) {
   const auto fileTime = static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
   return fileTime / kFileTimeUnitsPerSecond - kSecondsFrom1601To1970;
@@ -126,32 +131,59 @@ void ServiceContext::OnPrinterAdded() {
   // A printer arrives when a user logs on or reconnects: the same activity
   // that opens the window of passes.
   lastLogonTime.store(platform_.clock().NowSeconds());
-  const uint64_t now = platform_.clock().MonotonicMs();
-  if (!additionsPending_) firstAdditionMs_ = now;
-  lastAdditionMs_ = now;
-  additionsPending_ = true;
+  additions_.Note(platform_.clock().MonotonicMs());
+}
+
+void ServiceContext::WatchSettings() {
+  // Both keys are tried; one line tells of the first that failed.
+  Status failure;
+  for (const wchar_t* path : {kSettingsKeyPath, kPolicyKeyPath}) {
+    const Status watch = stopEvent->WatchSettingsKey(path);
+    if (!watch.ok() && failure.ok()) failure = watch;
+  }
+  if (!failure.ok())
+    LogPrintf("Settings changes cannot be watched (%d), so they apply on control 200 only\n",
+              static_cast<int32_t>(failure.code()));
+}
+
+void ServiceContext::OnSettingsChanged() {
+  bool aboutKey = true;
+  const Status rearm = stopEvent->RearmSettingsWatch(&aboutKey);
+  if (!rearm.ok())
+    LogPrintf("Watching settings changes failed (%d), so they apply on control 200 only\n",
+              static_cast<int32_t>(FailureCode(rearm)));
+  // A missing key's parent tells of its siblings too: those reload nothing.
+  if (!aboutKey || stopRequested_.load()) return;
+  settingsChanges_.Note(platform_.clock().MonotonicMs());
 }
 
 uint32_t ServiceContext::NextWaitMs() {
   uint64_t wait = armPending_.load() ? kArmRetryMs : StopEvent::kInfinite;
-  // While paused the burst waits for CONTINUE, whose wake ends the wait.
-  if (additionsPending_ && !paused_.load() && !stopRequested_.load()) {
-    const uint64_t due =
-        std::min(lastAdditionMs_ + kAdditionsSettleMs, firstAdditionMs_ + kAdditionsMaxDelayMs);
+  if (!stopRequested_.load()) {
     const uint64_t now = platform_.clock().MonotonicMs();
-    wait = std::min(wait, due > now ? due - now : 0);
+    // While paused the additions wait for CONTINUE, whose wake ends the
+    // wait; a reload, like control 200's, does not.
+    if (additions_.pending && !paused_.load()) wait = std::min(wait, additions_.WaitMs(now));
+    if (settingsChanges_.pending) wait = std::min(wait, settingsChanges_.WaitMs(now));
   }
   return static_cast<uint32_t>(wait);
 }
 
+void ServiceContext::ReloadIfSettled() {
+  if (!settingsChanges_.pending || stopRequested_.load()) return;
+  if (settingsChanges_.WaitMs(platform_.clock().MonotonicMs()) > 0) return;
+  settingsChanges_.pending = false;
+  ReloadSettings();
+}
+
 void ServiceContext::RunSettledPass() {
-  if (!additionsPending_ || paused_.load() || stopRequested_.load()) return;
-  if (NextWaitMs() == 0) RunPass();
+  if (!additions_.pending || paused_.load() || stopRequested_.load()) return;
+  if (additions_.WaitMs(platform_.clock().MonotonicMs()) == 0) RunPass();
 }
 
 void ServiceContext::RunPass() {
   // Whatever started it, the pass sees every printer added so far.
-  additionsPending_ = false;
+  additions_.pending = false;
   if (printers) printers->RunRenamePass();
 }
 
@@ -261,8 +293,10 @@ void ServiceContext::ReportStatus(StatusReporter& channel, CheckPointCounter& ch
 uint32_t ServiceContext::WaitForStop() {
   if (startError_ != 0) return startError_;
   for (;;) {
-    // Passes from additions run here, between waits, like the ticks' passes
-    // (queued to this thread), so two passes never overlap.
+    // Reloads and passes from notices run here, between waits, like the
+    // ticks' passes (queued to this thread), so none overlaps a pass. The
+    // reload first: a pass due at the same time sees the new settings.
+    ReloadIfSettled();
     RunSettledPass();
     Status failure;
     switch (stopEvent->WaitAlertable(NextWaitMs(), &failure)) {
@@ -270,6 +304,10 @@ uint32_t ServiceContext::WaitForStop() {
         return 0;
       case StopEvent::WaitResult::kPrinterAdded:
         OnPrinterAdded();
+        ArmIfRequested();
+        break;
+      case StopEvent::WaitResult::kSettingsChanged:
+        OnSettingsChanged();
         ArmIfRequested();
         break;
       case StopEvent::WaitResult::kFailed:

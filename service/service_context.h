@@ -40,11 +40,27 @@ inline constexpr uint32_t kAcceptedControls = 0x83;
 inline constexpr int64_t kWindowReopenSeconds = 18000;
 // How soon the service thread tries a refused timer arming again.
 inline constexpr uint32_t kArmRetryMs = 1000;
-// Printers added in a burst (a log-on brings several) settle into one pass:
-// it runs this long after the last addition, and never later than
-// kAdditionsMaxDelayMs after the first.
-inline constexpr uint64_t kAdditionsSettleMs = 500;
-inline constexpr uint64_t kAdditionsMaxDelayMs = 2000;
+// Notices that come in a burst (a log-on adds several printers, a policy
+// refresh writes several values) settle into one pass or one reload: it
+// comes this long after the last notice, and never later than
+// kBurstMaxDelayMs after the first.
+inline constexpr uint64_t kBurstSettleMs = 500;
+inline constexpr uint64_t kBurstMaxDelayMs = 2000;
+
+// A burst of notices not yet acted on, on the monotonic clock.
+struct SettlingBurst {
+  bool pending = false;
+  uint64_t firstMs = 0;
+  uint64_t lastMs = 0;
+
+  void Note(uint64_t nowMs) {
+    if (!pending) firstMs = nowMs;
+    lastMs = nowMs;
+    pending = true;
+  }
+  // Milliseconds from `nowMs` until the burst is due; 0 once it is.
+  uint64_t WaitMs(uint64_t nowMs) const;
+};
 
 // A FILETIME (100-ns intervals since 1601) as seconds since 1970, truncated
 // towards zero the way a signed division does.
@@ -75,8 +91,14 @@ class ServiceContext {
   // ticks only.
   void WatchPrinterAdditions();
 
-  // Control code 200: logs and loads the process-wide Settings again. A pass
-  // works on its own copy, so a pass in progress keeps the old values.
+  // Service thread: changes to the settings key or the policy key reload the
+  // settings once they settle, paused or not. A watch that cannot be set is
+  // logged once; its changes then apply on control 200 only.
+  void WatchSettings();
+
+  // Control code 200 and a settled change of the keys: logs and loads the
+  // process-wide Settings again. A pass works on its own copy, so a pass in
+  // progress keeps the old values.
   void ReloadSettings();
 
   // The pacing rule, for a tick that fired at `tickSeconds` (seconds since
@@ -122,9 +144,13 @@ class ServiceContext {
   void OnPrinterAdded();
   // Service thread: the pass a burst of additions asked for, once due.
   void RunSettledPass();
+  // Service thread: re-arms the settings watch and joins the burst of
+  // changes that one reload handles.
+  void OnSettingsChanged();
+  void ReloadIfSettled();
   void RunPass();
-  // How long the next wait may last: until a refused arming is retried or
-  // the additions settle.
+  // How long the next wait may last: until a refused arming is retried, the
+  // additions settle or the settings changes do.
   uint32_t NextWaitMs();
 
   HostPlatform& platform_;
@@ -140,11 +166,11 @@ class ServiceContext {
   std::atomic<bool> armPending_{false};
   bool armFailureLogged_ = false;  // service thread only
   // Service thread only: a failed re-arm is answered by reopening at ticks;
-  // the burst of additions not yet handled by a pass.
+  // the burst of additions not yet handled by a pass, and of settings
+  // changes not yet reloaded.
   bool rewatchAtTicks_ = false;
-  bool additionsPending_ = false;
-  uint64_t firstAdditionMs_ = 0;
-  uint64_t lastAdditionMs_ = 0;
+  SettlingBurst additions_;
+  SettlingBurst settingsChanges_;
   std::atomic<bool> stopRequested_{false};
   uint32_t startError_ = 0;
 

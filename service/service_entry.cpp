@@ -78,6 +78,7 @@ void RunServiceMain(const std::vector<std::wstring>& args, HostPlatform& platfor
   try {
     context->ArmTimer();
     context->WatchPrinterAdditions();
+    context->WatchSettings();
     context->ReportStatus(service_state::kRunning, kAcceptedControls, 0, 0);
     RecordEvent(event_id::kServiceStarted, {L"" VANTREL_PRODUCT_VERSION});
     exitCode = context->WaitForStop();
@@ -103,6 +104,7 @@ uint32_t RunDebugWork(HostPlatform& platform) {
     if (context.StartError() == 0) {
       context.ArmTimer();
       context.WatchPrinterAdditions();
+      context.WatchSettings();
     }
     return context.WaitForStop();
   } catch (...) {

@@ -52,10 +52,12 @@ struct Events : EventSink {
 struct Knobs {
   Journal* journal = nullptr;  // the log's sink
   int64_t now = 1000;
-  uint64_t nowMs = 0;     // the monotonic clock
-  bool added = false;     // the step's wait ends with a printer added
-  bool timesOut = false;  // the step's wait runs out: its time passes
-  std::optional<Status> watchFailure;
+  uint64_t nowMs = 0;      // the monotonic clock
+  bool added = false;      // the step's wait ends with a printer added
+  bool changed = false;    // the step's wait ends with a settings change,
+  bool elsewhere = false;  // or with a notice of a missing key's sibling
+  bool timesOut = false;   // the step's wait runs out: its time passes
+  std::optional<Status> watchFailure, settingsWatchFailure;
   int rearmFailures = 0;
   std::optional<Status> eventFailure, timerFailure;  // no object, and this answer
   std::optional<Status> waitFailure;                 // every wait fails so
@@ -93,10 +95,11 @@ struct Part : PrinterEngine, TickTimer, StopEvent, StatusReporter {
     if (timeoutMs != kInfinite) k.journal->Add(L"wait " + std::to_wstring(timeoutMs));
     if (k.waitFailure) return *failure = *k.waitFailure, WaitResult::kFailed;
     if (!set && next < k.waitScript.size()) {
-      k.added = k.timesOut = false;
+      k.added = k.changed = k.elsewhere = k.timesOut = false;
       k.waitScript[next++]();
       if (k.timesOut && timeoutMs != kInfinite) k.nowMs += timeoutMs;
       return k.added      ? WaitResult::kPrinterAdded
+             : k.changed  ? WaitResult::kSettingsChanged
              : k.timesOut ? WaitResult::kWoken
                           : WaitResult::kIoCompletion;
     }
@@ -106,6 +109,14 @@ struct Part : PrinterEngine, TickTimer, StopEvent, StatusReporter {
   Status WatchPrinterAdditions() override {
     k.journal->Add(k.watchFailure ? L"watch refused" : L"watch");
     return k.watchFailure.value_or(Status::Ok());
+  }
+  Status WatchSettingsKey(const std::wstring&) override {
+    if (k.settingsWatchFailure) k.journal->Add(L"settings watch refused");
+    return k.settingsWatchFailure.value_or(Status::Ok());
+  }
+  Status RearmSettingsWatch(bool* aboutKey) override {
+    *aboutKey = !k.elsewhere;
+    return Status::Ok();
   }
   Status RearmPrinterAdditions() override {
     if (k.rearmFailures == 0) return Status::Ok();
@@ -271,7 +282,9 @@ TEST_F(HostTest, Controls) {
 // settles into one pass (0.5 s after the last, at most 2 s after the first);
 // none while paused, one after CONTINUE; an addition restarts the session
 // window, and a failed re-arm is followed by reopening at the next tick;
-// without the spooler's notice, ticks only.
+// without the spooler's notice, ticks only. Settings changes settle the
+// same way into one reload (a notice about another key reloads nothing); a
+// watch that cannot be set is logged once and control 200 still reloads.
 TEST_F(HostTest, Runs) {
   const std::wstring loaded = L"event 1002 none; ";
   const std::wstring logged = L"Loading configuration\n; " + loaded + L"User logged in\n; ";
@@ -288,6 +301,9 @@ TEST_F(HostTest, Runs) {
     host.waitScript = {[] {}, [] {}, [&] { Control(1); }};
   };
   auto add = [&](uint64_t ms) -> Step { return [&, ms] { host.nowMs += ms, host.added = true; }; };
+  auto change = [&](uint64_t ms) -> Step {
+    return [&, ms] { host.nowMs += ms, host.changed = true; };
+  };
   const Step idle = [&] { host.timesOut = true; }, stop = [&] { Control(1); };
   auto script = [&](std::vector<Step> steps) -> Step {
     return [&, steps] { host.waitScript = steps; };
@@ -316,6 +332,22 @@ TEST_F(HostTest, Runs) {
        loaded + L"2 0 0 1 3000; armed; watch; " + started +
            L"; wait 500; wait 500; wait 500; wait 500; wait 400; pass; stop; event 1001; "
            L"1 83 0 0 0"},
+      {plain,
+       script({change(0), change(300), change(300), change(600), change(600), idle,
+               [&] { host.changed = host.elsewhere = true; }, stop}),
+       loaded + L"2 0 0 1 3000; armed; watch; " + started +
+           L"; wait 500; wait 500; wait 500; wait 500; wait 200; event 1002 none; stop; event "
+           L"1001; "
+           L"1 83 0 0 0"},
+      {withLog,
+       [&] {
+         host.settingsWatchFailure = Status(5);
+         host.waitScript = {[&] { Control(200); }, stop};
+       },
+       logged +
+           L"2 0 0 1 3000; armed; watch; settings watch refused; settings watch refused; Settings "
+           L"changes cannot be watched (5), so they apply on control 200 only\n; " +
+           started + L"; Loading configuration\n; event 1002 none; stop; event 1001; 1 83 0 0 0"},
       {plain,
        script(
            {[&] { Control(2); }, add(0), [&] { host.nowMs += 5000; }, [&] { Control(3); }, stop}),
@@ -349,7 +381,8 @@ TEST_F(HostTest, Runs) {
     host.journal->text.clear();
     host.eventFailure.reset(), host.timerFailure.reset(), host.waitFailure.reset();
     host.armFailures = 0, host.registrationFails = false, host.engineThrows = false;
-    host.watchFailure.reset(), host.rearmFailures = 0, host.now = 1000;
+    host.watchFailure.reset(), host.settingsWatchFailure.reset();
+    host.rearmFailures = 0, host.now = 1000;
     host.waitScript = {[&] { host.armed->OnTimerTick(1010); },
                        [&] { Control(2), host.armed->OnTimerTick(1020); }, [&] { Control(3); },
                        [&] { Control(3), Control(2); }, [&] { Control(1); }};
@@ -394,8 +427,9 @@ TEST_F(HostTest, ControlsNeverWaitForAPass) {
     };
     host.waitScript.clear();
     for (int i = 0; i < 50; ++i)
-      host.waitScript.push_back(i % 3 ? Step([&] { host.armed->OnTimerTick(host.now); })
-                                      : Step([&] { host.nowMs += 600, host.added = true; }));
+      host.waitScript.push_back(i % 3   ? Step([&] { host.armed->OnTimerTick(host.now); })
+                                : i % 2 ? Step([&] { host.nowMs += 600, host.added = true; })
+                                        : Step([&] { host.nowMs += 600, host.changed = true; }));
     auto run = std::async(std::launch::async, [&] { Run({L"Vantrel"}); });
     entered.get_future().wait();
     sendControls();
@@ -404,10 +438,11 @@ TEST_F(HostTest, ControlsNeverWaitForAPass) {
     Control(1);
     while (run.wait_for(std::chrono::seconds(0)) != std::future_status::ready) Control(3);
     run.get();
-    // A pass that had begun before the stop may still finish, and a wait
-    // whose limit was chosen before it still begins (the stop ends it).
+    // A pass or a reload that had begun before the stop may still finish,
+    // and a wait whose limit was chosen before it still begins (the stop
+    // ends it).
     std::wstring tail = host.journal->text.substr(host.journal->text.find(L"stop"));
-    tail = std::regex_replace(tail, std::wregex(L"(pass|wait \\d+); "), L"");
+    tail = std::regex_replace(tail, std::wregex(L"(pass|wait \\d+|event 1002 none); "), L"");
     EXPECT_EQ(tail, L"stop; event 1001; 1 83 0 0 0");
   }
 }

@@ -2,8 +2,9 @@
 # Sourced by scripts/test.sh in a subshell: WINEPREFIX (booted, persistent
 # wineserver), WIN_BUILD and the helpers of tests/wine/lib.sh are set.
 # The tick timings are read from the log: the moment each pass's first line
-# appears in it, watched every 0.1 s. One wait for the first tick (10 s) and
-# the pause/continue timings make up most of its ~50 s.
+# appears in it, watched every 0.1 s. One wait for the first tick (10 s),
+# the pause/continue timings and the two policy changes, each followed until
+# a pass shows it, make up most of its ~75 s.
 
 svc_dir="$WINEPREFIX/drive_c/vantrel"
 svc_log="$WINEPREFIX/drive_c/windows/Vantrel Log.txt"
@@ -125,6 +126,8 @@ svc_restart
 check "service: no start parameter writes no log" test ! -e "$svc_log"
 svc_restart WITHLOG
 check "service: WITHLOG turns the log on" test "$(svc_count 'User logged in')" -eq 1
+# A stored value for the policy to override below.
+wine_run 30 reg add 'HKLM\Software\Orlenk Technologies\Vantrel' /v OnlyRenTS /t REG_DWORD /d 0 /f >/dev/null 2>&1
 svc_restart withlog
 started=$(now_ms)
 check "service: withlog turns the log on" test "$(svc_log_text | head -2 | tr -d '\r' | tr '\n' '|')" = "Loading configuration|User logged in|"
@@ -171,6 +174,33 @@ check "service: first pass about 10 s after the start (${after} ms)" in_range "$
 # (the pass timings here and after CONTINUE).
 check "service: without printer-addition notices, one log line and passes on the ticks" \
   test "$(svc_count 'Printer additions cannot be watched')" -eq 1
+
+# Settings apply themselves: a policy value written while the service runs,
+# into a policy key that did not exist, is loaded within 5 s and the next
+# pass queries with it; deleting it brings the stored value back.
+svc_query() { svc_log_text | grep 'Printer query is' | tail -1 | tr -d '\r'; }
+svc_queries_above() { [ "$(svc_count 'Printer query is')" -gt "$1" ]; }
+svc_reloads_above() { [ "$(svc_count 'Loading configuration')" -gt "$1" ]; }
+# svc_change_then_query COMMAND...: runs the registry change, waits (5 s) for
+# the reload, then (16 s) for the next pass's query, and prints it.
+svc_change_then_query() {
+  local reloads queries
+  reloads=$(svc_count 'Loading configuration')
+  wine_run 30 "$@" >/dev/null 2>&1
+  svc_wait_until 5 svc_reloads_above "$reloads" || { echo "no reload"; return; }
+  queries=$(svc_count 'Printer query is')
+  svc_wait_until 16 svc_queries_above "$queries" && svc_query
+}
+svc_wait_until 5 svc_queries_above 0
+stored_query=$(svc_query)
+policy_key='HKLM\Software\Policies\Orlenk Technologies\Vantrel'
+policy_query=$(svc_change_then_query reg add "$policy_key" /v OnlyRenTS /t REG_DWORD /d 1 /f)
+is_other_query() { [[ "$1" == "Printer query is "* && "$1" != "$2" ]]; }
+check "service: a new policy value reloads within 5 s and the next pass uses it ($policy_query)" \
+  is_other_query "$policy_query" "$stored_query"
+check "service: deleting the policy value brings the stored one back" \
+  test "$(svc_change_then_query reg delete "$policy_key" /v OnlyRenTS /f)" = "$stored_query"
+wine_run 30 reg delete 'HKLM\Software\Policies\Orlenk Technologies' /f >/dev/null 2>&1
 
 # Pause: no passes. Debug mode runs alongside meanwhile.
 out=$(scctl pause)
