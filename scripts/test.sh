@@ -85,7 +85,10 @@ for suite in tests/wine/e2e/*.sh; do
   echo "-- $(basename "$suite")"
   # A suite that dies halfway (an unset variable, a stray exit) never
   # reaches its last line: count that as a failure, not as fewer checks.
-  (source "$suite" && echo "suite completed: $suite") 2>&1 | tee -a "$out/e2e.log" "$out/suite.log"
+  # Into a file, not a pipe: a persistent wineserver the suite starts keeps
+  # every descriptor it inherits, and a pipe held open never ends.
+  (source "$suite" && echo "suite completed: $suite") >"$out/suite.log" 2>&1 </dev/null
+  tee -a "$out/e2e.log" <"$out/suite.log"
   grep -qxF "suite completed: $suite" "$out/suite.log" || fail "$(basename "$suite") ended before its last check"
   : >"$out/suite.log"
 done
