@@ -1,15 +1,17 @@
 #include "platform/win32/wmi_win32.h"
 
-#include <comdef.h>
+#include <windows.h>
+// The headers below build on <windows.h>.
 #include <oleauto.h>
 #include <wbemidl.h>
-#include <windows.h>
 #include <wrl/client.h>
 
 #include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
+
+#include "platform/win32/scoped_handle.h"
 
 namespace vantrel {
 namespace {
@@ -25,17 +27,19 @@ constexpr ULONG kBatchSize = 10;
 constexpr LONG kBatchWaitMs = 10000;
 static_assert(hresult::kWbemTimedOut == static_cast<int32_t>(WBEM_E_TIMED_OUT));
 
-// CatchToStatus for COM code: _bstr_t reports a failed allocation as
-// _com_error, the standard containers as std::bad_alloc.
+// The one BSTR idiom here: an owned copy that never throws, null when it
+// could not be allocated.
+using unique_bstr = win32::GenericScopedHandle<win32::traits::NullIsNone<BSTR, &::SysFreeString>>;
+
+unique_bstr MakeBstr(const std::wstring& text) {
+  return unique_bstr(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+}
+
+// CatchToStatus for this adapter: the standard containers report a failed
+// allocation as std::bad_alloc.
 template <typename Body>
 Status Guarded(Body&& body) {
-  return CatchToStatus(kComNoMemory, [&]() -> Status {
-    try {
-      return body();
-    } catch (const _com_error&) {
-      return kComNoMemory;
-    }
-  });
+  return CatchToStatus(kComNoMemory, std::forward<Body>(body));
 }
 
 // A call that succeeded without handing back its object counts as E_FAIL.
@@ -119,10 +123,10 @@ Status GetInt32(IWbemClassObject& object, const wchar_t* name, int32_t* value) {
 
 Status PutText(IWbemClassObject& object, const wchar_t* name, const std::wstring& text) {
   ScopedVariant v;
-  BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  unique_bstr copy = MakeBstr(text);
   if (!copy) return kComNoMemory;
   V_VT(v.get()) = VT_BSTR;
-  V_BSTR(v.get()) = copy;
+  V_BSTR(v.get()) = copy.release();  // the variant owns it now
   return Status(object.Put(name, 0, v.get(), 0));
 }
 
@@ -138,7 +142,9 @@ struct RenameMethod {
     return Guarded([&]() -> Status {
       HRESULT hr = S_OK;
       if (!printerClass) {
-        hr = services->GetObject(_bstr_t(L"Win32_Printer"), 0, nullptr, &printerClass, nullptr);
+        const unique_bstr className = MakeBstr(L"Win32_Printer");
+        if (!className) return kComNoMemory;
+        hr = services->GetObject(className.get(), 0, nullptr, &printerClass, nullptr);
         if (!printerClass) return Outcome(hr, false);
       }
       if (!signature) hr = printerClass->GetMethod(L"RenamePrinter", 0, &signature, nullptr);
@@ -184,10 +190,11 @@ class Win32ListedPrinter : public ListedPrinter {
         if (!s.ok()) path_.clear();
         pathRead_ = true;
       }
+      const unique_bstr path = MakeBstr(path_), method = MakeBstr(L"RenamePrinter");
+      if (!path || !method) return kComNoMemory;
       ComPtr<IWbemClassObject> out;
-      const HRESULT hr =
-          method_->services->ExecMethod(_bstr_t(path_.c_str()), _bstr_t(L"RenamePrinter"), 0,
-                                        nullptr, inParams_.Get(), &out, nullptr);
+      const HRESULT hr = method_->services->ExecMethod(path.get(), method.get(), 0, nullptr,
+                                                       inParams_.Get(), &out, nullptr);
       // A success without out-parameters is reported with its own code.
       if (FAILED(hr) || !out) return Status(hr);
 
@@ -275,9 +282,11 @@ class Win32PrinterInventory : public PrinterInventory {
       // Returning at once leaves the waiting to Next, where it is bounded.
       const LONG flags = WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY |
                          (toRename ? WBEM_FLAG_ENSURE_LOCATABLE : 0);
+      const unique_bstr language = MakeBstr(L"WQL"), text = MakeBstr(query);
+      if (!language || !text) return kComNoMemory;
       ComPtr<IEnumWbemClassObject> enumerator;
-      const HRESULT hr = services_->ExecQuery(_bstr_t(L"WQL"), _bstr_t(query.c_str()), flags,
-                                              nullptr, &enumerator);
+      const HRESULT hr =
+          services_->ExecQuery(language.get(), text.get(), flags, nullptr, &enumerator);
       if (enumerator)
         *listing = std::make_unique<Win32PrinterListing>(std::move(enumerator), services_);
       return Outcome(hr, *listing != nullptr);
@@ -301,8 +310,10 @@ Status Win32Wmi::Connect(std::unique_ptr<PrinterInventory>* inventory) {
                            reinterpret_cast<void**>(locator.GetAddressOf()));
     if (!locator) return Outcome(hr, false);
     ComPtr<IWbemServices> services;
-    hr = locator->ConnectServer(_bstr_t(L"ROOT\\CIMV2"), nullptr, nullptr, nullptr, 0, nullptr,
-                                nullptr, &services);
+    const unique_bstr space = MakeBstr(L"ROOT\\CIMV2");
+    if (!space) return kComNoMemory;
+    hr = locator->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                &services);
     if (!services) return Outcome(hr, false);
     *inventory = std::make_unique<Win32PrinterInventory>(std::move(locator), std::move(services));
     return Status::Ok();
