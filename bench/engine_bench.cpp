@@ -385,7 +385,11 @@ int main(int argc, char** argv) {
   std::printf("%-48s %6.2f ms\n", "pass over 1000 printers, 500 sessions", recorder.times[plain]);
   std::printf("%-48s %6.2f ms\n", "same with OnlyUseRegex", recorder.times[regex]);
   std::printf("%-48s %6.2f ms\n", "pass over 2000 printers", recorder.times[twice]);
-  ok &= Check("OnlyUseRegex on / off", recorder.times[regex] / recorder.times[plain], 1.5);
+  // The filter's matcher runs in polynomial time, so no client's printer
+  // name can hold a pass; it costs about 2.5 us a name where a backtracking
+  // one cost under 1 (the earlier bound was 1.5). Compiling the pattern per
+  // printer adds about 1.7 us a name, which takes the ratio past 1.8.
+  ok &= Check("OnlyUseRegex on / off", recorder.times[regex] / recorder.times[plain], 1.8);
   ok &= Check("2000 / 1000 printers", recorder.times[twice] / recorder.times[plain], 2.2);
   const double once = recorder.times["BM_Filter/compiled_once:1"];
   const double each = recorder.times["BM_Filter/compiled_once:0"];
