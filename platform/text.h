@@ -95,17 +95,21 @@ inline std::wstring Utf16ToWide(std::u16string_view units) {
   return text;
 }
 
-// The text with each control character (C0, DEL, C1, and the line and
-// paragraph separators) written as an escape: "\r", "\n", "\t", else
-// "\uXXXX". A name a remote client chose then cannot start a line of its own
-// in the log or a report.
+// The characters that could steer a console or start a line of their own:
+// C0, DEL, C1, and the line and paragraph separators.
+constexpr bool IsControlCharacter(uint32_t unit) {
+  return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || unit == 0x2028 || unit == 0x2029;
+}
+
+// The text with each control character written as an escape: "\r", "\n",
+// "\t", else "\uXXXX". A name a remote client chose then cannot start a line
+// of its own in the log or a report.
 inline std::wstring EscapeControlCharacters(std::wstring_view text) {
   std::wstring out;
   out.reserve(text.size());
   for (const wchar_t c : text) {
     const auto unit = static_cast<uint32_t>(c);
-    if (unit >= 0x20 && unit != 0x7F && (unit < 0x80 || unit > 0x9F) && unit != 0x2028 &&
-        unit != 0x2029) {
+    if (!IsControlCharacter(unit)) {
       out.push_back(c);
     } else if (c == L'\r' || c == L'\n' || c == L'\t') {
       out += c == L'\r' ? L"\\r" : c == L'\n' ? L"\\n" : L"\\t";

@@ -58,8 +58,7 @@ void AppendString(std::wstring& out, std::wstring_view text) {
         continue;
       }
     }
-    if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || unit == 0x2028 || unit == 0x2029 ||
-        IsHighSurrogate(unit) || IsLowSurrogate(unit))
+    if (IsControlCharacter(unit) || IsHighSurrogate(unit) || IsLowSurrogate(unit))
       AppendUnicodeEscape(out, unit);
     else
       out.push_back(c);
